@@ -1,0 +1,335 @@
+#include "vcbridge/core/tests/fakes/FakeKernel.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+#include <vector>
+
+namespace vcb::testing {
+
+namespace {
+thread_local uint32_t t_lastError = 0;
+constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorNotOwner = 288;
+constexpr uint32_t kErrorInjected = 8;  // "not enough memory"
+}  // namespace
+
+struct FakeKernel::Object {
+  enum Kind { MutexKind, EventKind, MappingKind, ThreadKind } kind;
+  explicit Object(Kind k) : kind(k) {}
+  std::mutex m;
+  std::condition_variable cv;
+  // mutex
+  std::thread::id owner;
+  int recursion = 0;
+  // event
+  bool manualReset = false;
+  bool signalled = false;
+  // mapping
+  std::vector<uint8_t> bytes;
+  // thread
+  bool done = false;
+  uint32_t exitCode = 0;
+
+  bool ready() {  // caller holds m
+    switch (kind) {
+      case MutexKind:
+        return recursion == 0 || owner == std::this_thread::get_id();
+      case EventKind:
+        return signalled;
+      case ThreadKind:
+        return done;
+      default:
+        return false;
+    }
+  }
+  void acquire() {  // caller holds m, ready() is true
+    if (kind == MutexKind) {
+      owner = std::this_thread::get_id();
+      ++recursion;
+    } else if (kind == EventKind && !manualReset) {
+      signalled = false;
+    }
+  }
+};
+
+FakeKernel::FakeKernel() = default;
+
+FakeKernel::~FakeKernel() = default;
+
+void FakeKernel::failNext(const std::string& operation, int count) {
+  std::lock_guard<std::mutex> g(lock_);
+  failures_[operation] += count;
+}
+
+bool FakeKernel::shouldFail(const std::string& operation) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = failures_.find(operation);
+  if (it == failures_.end() || it->second <= 0) return false;
+  --it->second;
+  t_lastError = kErrorInjected;
+  return true;
+}
+
+Handle FakeKernel::newHandle(std::shared_ptr<Object> obj) {
+  // A fresh heap address per handle keeps handles unique and never null.
+  auto* token = new char;
+  std::lock_guard<std::mutex> g(lock_);
+  handles_[token] = std::move(obj);
+  return token;
+}
+
+std::shared_ptr<FakeKernel::Object> FakeKernel::object(Handle h) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = handles_.find(h);
+  return it == handles_.end() ? nullptr : it->second;
+}
+
+uint8_t* FakeKernel::mappingBytes(const std::wstring& name, uint32_t* size) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = names_.find(name);
+  if (it == names_.end()) return nullptr;
+  auto obj = it->second.lock();
+  if (!obj || obj->kind != Object::MappingKind) return nullptr;
+  if (size) *size = static_cast<uint32_t>(obj->bytes.size());
+  return obj->bytes.data();
+}
+
+bool FakeKernel::objectExists(const std::wstring& name) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = names_.find(name);
+  return it != names_.end() && !it->second.expired();
+}
+
+int FakeKernel::openHandles() {
+  std::lock_guard<std::mutex> g(lock_);
+  return static_cast<int>(handles_.size());
+}
+
+int FakeKernel::mappedViews() {
+  std::lock_guard<std::mutex> g(lock_);
+  return static_cast<int>(views_.size());
+}
+
+uint32_t FakeKernel::lastError() { return t_lastError; }
+void FakeKernel::setLastError(uint32_t error) { t_lastError = error; }
+
+void FakeKernel::closeHandle(Handle h) {
+  std::shared_ptr<Object> obj;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = handles_.find(h);
+    if (it == handles_.end()) {
+      t_lastError = kErrorInvalidHandle;
+      return;
+    }
+    obj = std::move(it->second);
+    handles_.erase(it);
+  }
+  delete static_cast<char*>(h);
+}
+
+Handle FakeKernel::createMutex(const std::wstring& name, bool initialOwner, Security,
+                               bool* alreadyExisted) {
+  if (alreadyExisted) *alreadyExisted = false;
+  if (shouldFail("createMutex")) return nullptr;
+  std::shared_ptr<Object> obj;
+  bool existed = false;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    if (!name.empty()) {
+      obj = names_[name].lock();
+      if (obj && obj->kind != Object::MutexKind) {
+        t_lastError = kErrorInvalidHandle;
+        return nullptr;
+      }
+    }
+    existed = static_cast<bool>(obj);
+    if (!obj) {
+      obj = std::make_shared<Object>(Object::MutexKind);
+      if (!name.empty()) names_[name] = obj;
+    }
+  }
+  if (initialOwner && !existed) {
+    std::lock_guard<std::mutex> g(obj->m);
+    obj->acquire();
+  }
+  if (alreadyExisted) *alreadyExisted = existed;
+  t_lastError = existed ? kErrorAlreadyExists : 0;
+  return newHandle(obj);
+}
+
+bool FakeKernel::releaseMutex(Handle h) {
+  auto obj = object(h);
+  if (!obj || obj->kind != Object::MutexKind) {
+    t_lastError = kErrorInvalidHandle;
+    return false;
+  }
+  std::lock_guard<std::mutex> g(obj->m);
+  if (obj->recursion == 0 || obj->owner != std::this_thread::get_id()) {
+    t_lastError = kErrorNotOwner;
+    return false;
+  }
+  if (--obj->recursion == 0) {
+    obj->owner = {};
+    obj->cv.notify_all();
+  }
+  return true;
+}
+
+Handle FakeKernel::createEvent(const std::wstring& name, bool manualReset, bool initialState,
+                               Security) {
+  if (shouldFail("createEvent")) return nullptr;
+  std::shared_ptr<Object> obj;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    if (!name.empty()) obj = names_[name].lock();
+    if (obj && obj->kind != Object::EventKind) {
+      t_lastError = kErrorInvalidHandle;
+      return nullptr;
+    }
+    t_lastError = obj ? kErrorAlreadyExists : 0;
+    if (!obj) {
+      obj = std::make_shared<Object>(Object::EventKind);
+      obj->manualReset = manualReset;
+      obj->signalled = initialState;
+      if (!name.empty()) names_[name] = obj;
+    }
+  }
+  return newHandle(obj);
+}
+
+bool FakeKernel::setEvent(Handle h) {
+  auto obj = object(h);
+  if (!obj || obj->kind != Object::EventKind) return false;
+  std::lock_guard<std::mutex> g(obj->m);
+  obj->signalled = true;
+  obj->cv.notify_all();
+  return true;
+}
+
+bool FakeKernel::resetEvent(Handle h) {
+  auto obj = object(h);
+  if (!obj || obj->kind != Object::EventKind) return false;
+  std::lock_guard<std::mutex> g(obj->m);
+  obj->signalled = false;
+  return true;
+}
+
+WaitResult FakeKernel::wait(Handle h, uint32_t timeoutMs) {
+  auto obj = object(h);
+  if (!obj || obj->kind == Object::MappingKind) {
+    t_lastError = kErrorInvalidHandle;
+    return WaitResult::Failed;
+  }
+  std::unique_lock<std::mutex> g(obj->m);
+  if (timeoutMs == kInfinite) {
+    obj->cv.wait(g, [&] { return obj->ready(); });
+  } else if (!obj->cv.wait_for(g, std::chrono::milliseconds(timeoutMs), [&] { return obj->ready(); })) {
+    return WaitResult::Timeout;
+  }
+  obj->acquire();
+  return WaitResult::Signaled;
+}
+
+Handle FakeKernel::openFileMapping(const std::wstring& name) {
+  if (shouldFail("openFileMapping")) return nullptr;
+  std::shared_ptr<Object> obj;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = names_.find(name);
+    if (it != names_.end()) obj = it->second.lock();
+  }
+  if (!obj || obj->kind != Object::MappingKind) {
+    t_lastError = kErrorFileNotFound;
+    return nullptr;
+  }
+  return newHandle(obj);
+}
+
+Handle FakeKernel::createFileMapping(const std::wstring& name, uint32_t size, Security) {
+  if (shouldFail("createFileMapping")) return nullptr;
+  std::shared_ptr<Object> obj;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    if (!name.empty()) obj = names_[name].lock();
+    if (obj && obj->kind != Object::MappingKind) {
+      t_lastError = kErrorInvalidHandle;
+      return nullptr;
+    }
+    t_lastError = obj ? kErrorAlreadyExists : 0;
+    if (!obj) {
+      obj = std::make_shared<Object>(Object::MappingKind);
+      obj->bytes.assign(size, 0);
+      if (!name.empty()) names_[name] = obj;
+    }
+  }
+  return newHandle(obj);
+}
+
+void* FakeKernel::mapView(Handle mapping) {
+  if (shouldFail("mapView")) return nullptr;
+  auto obj = object(mapping);
+  if (!obj || obj->kind != Object::MappingKind) {
+    t_lastError = kErrorInvalidHandle;
+    return nullptr;
+  }
+  // A view keeps its mapping alive, as on Windows.
+  void* view = obj->bytes.data();
+  std::lock_guard<std::mutex> g(lock_);
+  views_.emplace(view, obj);
+  return view;
+}
+
+void FakeKernel::unmapView(void* view) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = views_.find(view);
+  if (it != views_.end()) views_.erase(it);
+}
+
+Handle FakeKernel::createThread(std::function<uint32_t()> body, uint32_t* threadId) {
+  if (shouldFail("createThread")) return nullptr;
+  auto obj = std::make_shared<Object>(Object::ThreadKind);
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    if (threadId) *threadId = nextThreadId_++;
+  }
+  Handle h = newHandle(obj);
+  std::thread([obj, body = std::move(body)] {
+    uint32_t code = body();
+    std::lock_guard<std::mutex> g(obj->m);
+    obj->exitCode = code;
+    obj->done = true;
+    obj->cv.notify_all();
+  }).detach();
+  return h;
+}
+
+bool FakeKernel::threadExitCode(Handle thread, uint32_t* code) {
+  auto obj = object(thread);
+  if (!obj || obj->kind != Object::ThreadKind) return false;
+  std::lock_guard<std::mutex> g(obj->m);
+  if (code) *code = obj->done ? obj->exitCode : 259;  // STILL_ACTIVE
+  return true;
+}
+
+void FakeKernel::sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+uint32_t FakeKernel::tickCount() {
+  auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
+         fakeTicks;
+}
+
+void FakeKernel::debugOutput(const std::string& utf8) {
+  std::lock_guard<std::mutex> g(lock_);
+  debug_ += utf8;
+}
+
+std::string FakeKernel::debugText() {
+  std::lock_guard<std::mutex> g(lock_);
+  return debug_;
+}
+
+}  // namespace vcb::testing
