@@ -165,7 +165,7 @@ TEST_F(Emulator, DroppedSessionCutsTheChannelsAndRefusesUntilRestored) {
   ClientEmulator::Result w = relayWrites(ClientEmulator::Dss, message(3, 0));
   EXPECT_FALSE(w.ok);
   EXPECT_EQ(ClientEmulator::kErrorNotConnected, w.value);
-  emu.control("notify 1000 1");
+  EXPECT_EQ("error channel not open", emu.control("notify 1000 1"));
   EXPECT_THAT(link.dss, IsEmpty()) << "nothing reaches a relay whose channel is cut";
 
   EXPECT_EQ("ok", emu.control("restore"));

@@ -348,12 +348,15 @@ std::string ClientEmulator::control(const std::string& line) {
     if (a >= requests_.size()) return "error no such request";
     return "ok " + toHex(requests_[a]);
   }
+  const bool dssOpen = channels_[Dss].open;
+  const std::string notOpen = "error channel not open";
   if (cmd == "notify") {
     if (w.size() < 3 || w.size() > 4 || !parseNumber(w[1], a) || !parseNumber(w[2], b) ||
         (w.size() == 4 && !parseNumber(w[3], c)))
       return usage + "notify <command> <window> [<dataLength>]";
     if (w.size() == 3) c = 0;
     if (c > kLargestMessage) return "error too long";
+    if (!dssOpen) return notOpen;
     PacketHeader h;
     h.command = a;
     h.replyWindow = b;
@@ -361,6 +364,7 @@ std::string ClientEmulator::control(const std::string& line) {
     return "ok";
   }
   if (cmd == "keepalive") {
+    if (!dssOpen) return notOpen;
     PacketHeader h;
     h.command = kKeepAlive;
     sendMessageLocked(h, {});
@@ -371,6 +375,7 @@ std::string ClientEmulator::control(const std::string& line) {
         !parseNumber(w[3], c) || !parseNumber(w[4], d) || !parseNumber(w[5], e))
       return usage + "send <command> <window> <keyA> <keyB> <dataLength>";
     if (e > kLargestMessage) return "error too long";
+    if (!dssOpen) return notOpen;
     PacketHeader h;
     h.command = a;
     h.replyWindow = b;
@@ -383,7 +388,7 @@ std::string ClientEmulator::control(const std::string& line) {
     Bytes bytes;
     if (w.size() != 3 || !parseChannel(w[1], ch) || !fromHex(w[2], bytes))
       return usage + "raw dss|cfa <hex>";
-    return deliver(ch, bytes) ? "ok" : "error channel not open";
+    return deliver(ch, bytes) ? "ok" : notOpen;
   }
   if (cmd == "outoforder" || cmd == "mute" || cmd == "cfaecho") {
     if (w.size() != 2 || !parseSwitch(w[1], on)) return usage + cmd + " on|off";
