@@ -27,7 +27,8 @@ class ChunkAssembler {
   static constexpr uint32_t kSequenceModulus = 100000;
   // Bounds of the messages still waiting for packets; past them the oldest
   // is dropped. 64 unanswered requests is far more than applications keep
-  // in flight; 1 MiB holds over fifty maximal messages.
+  // in flight; 1 MiB holds over fifty maximal messages. The bytes counted
+  // are the messages'; their received-byte bitmaps add an eighth to that.
   static constexpr size_t kMaxPartialMessages = 64;
   static constexpr size_t kMaxPartialBytes = size_t(1) << 20;
 
