@@ -61,7 +61,7 @@ bool VirtualChannel::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeout
 
 bool VirtualChannel::Reopen() {
   if (!transport_) {
-    log::Error(kNotOpen, log::Addr(this), kClass, "Reopen");
+    log::Error(kNotOpen, log::Addr(this), kClass, "Open");
     return false;
   }
   std::lock_guard<std::mutex> w(writeLock_);
