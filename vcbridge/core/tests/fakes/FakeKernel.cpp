@@ -288,6 +288,12 @@ void FakeKernel::unmapView(void* view) {
   if (it != views_.end()) views_.erase(it);
 }
 
+uint32_t FakeKernel::viewSize(void* view) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = views_.find(view);
+  return it == views_.end() ? 0 : static_cast<uint32_t>(it->second->bytes.size());
+}
+
 Handle FakeKernel::createThread(std::function<uint32_t()> body, uint32_t* threadId) {
   if (shouldFail("createThread")) return nullptr;
   auto obj = std::make_shared<Object>(Object::ThreadKind);
