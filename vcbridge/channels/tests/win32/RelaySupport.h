@@ -28,7 +28,7 @@ class FakeRelay {
   kit::Child process_;
 };
 
-struct Run {
+struct ProgramRun {
   long exitCode = -1;  // -1: did not end in time
   std::string out;     // standard output and error, as written
 
@@ -80,8 +80,8 @@ class CapturedRun {
     return true;
   }
 
-  Run finish(DWORD timeoutMs) {
-    Run r;
+  ProgramRun finish(DWORD timeoutMs) {
+    ProgramRun r;
     if (process_) {
       if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
@@ -116,9 +116,9 @@ class CapturedRun {
   std::wstring path_;
 };
 
-inline Run runCaptured(const std::wstring& program, const std::wstring& args, DWORD timeoutMs = 30000) {
+inline ProgramRun runCaptured(const std::wstring& program, const std::wstring& args, DWORD timeoutMs = 30000) {
   CapturedRun run;
-  if (!run.start(program, args)) return Run{};
+  if (!run.start(program, args)) return ProgramRun{};
   return run.finish(timeoutMs);
 }
 
