@@ -244,7 +244,7 @@ TEST_F(LoggerTest, LevelFilter) {
     std::function<void(testing::FakeSettingsStore&)> set;
     std::vector<std::string> written;
   };
-  auto numbers = [](std::initializer_list<std::pair<const wchar_t*, uint32_t>> values) {
+  auto numbers = [](std::vector<std::pair<const wchar_t*, uint32_t>> values) {
     return [values](testing::FakeSettingsStore& s) {
       for (auto& [name, value] : values) s.setNumber(kComponentKey, name, value);
     };
