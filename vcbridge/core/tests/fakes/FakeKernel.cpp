@@ -54,6 +54,39 @@ struct FakeKernel::Object {
   }
 };
 
+namespace {
+
+// Mutexes the calling thread owns. When the thread ends they are abandoned:
+// freed for the next waiter, as Windows does, instead of blocking for ever.
+class HeldMutexes {
+ public:
+  ~HeldMutexes() { abandonAll(); }
+  void add(const std::shared_ptr<FakeKernel::Object>& obj) { held_[obj.get()] = obj; }
+  void remove(FakeKernel::Object* obj) { held_.erase(obj); }
+  void abandonAll();
+
+ private:
+  std::map<FakeKernel::Object*, std::weak_ptr<FakeKernel::Object>> held_;
+};
+
+thread_local HeldMutexes t_held;
+
+void HeldMutexes::abandonAll() {
+  for (auto& [raw, weak] : held_) {
+    auto obj = weak.lock();
+    if (!obj) continue;
+    std::lock_guard<std::mutex> g(obj->m);
+    if (obj->recursion > 0 && obj->owner == std::this_thread::get_id()) {
+      obj->recursion = 0;
+      obj->owner = {};
+      obj->cv.notify_all();
+    }
+  }
+  held_.clear();
+}
+
+}  // namespace
+
 FakeKernel::FakeKernel() = default;
 
 FakeKernel::~FakeKernel() = default;
@@ -154,6 +187,7 @@ Handle FakeKernel::createMutex(const std::wstring& name, bool initialOwner, Secu
   if (initialOwner && !existed) {
     std::lock_guard<std::mutex> g(obj->m);
     obj->acquire();
+    t_held.add(obj);
   }
   if (alreadyExisted) *alreadyExisted = existed;
   t_lastError = existed ? kErrorAlreadyExists : 0;
@@ -172,6 +206,7 @@ bool FakeKernel::releaseMutex(Handle h) {
     return false;
   }
   if (--obj->recursion == 0) {
+    t_held.remove(obj.get());
     obj->owner = {};
     obj->cv.notify_all();
   }
@@ -230,6 +265,7 @@ WaitResult FakeKernel::wait(Handle h, uint32_t timeoutMs) {
     return WaitResult::Timeout;
   }
   obj->acquire();
+  if (obj->kind == Object::MutexKind) t_held.add(obj);
   return WaitResult::Signaled;
 }
 
@@ -288,6 +324,12 @@ void FakeKernel::unmapView(void* view) {
   if (it != views_.end()) views_.erase(it);
 }
 
+uint32_t FakeKernel::viewSize(void* view) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = views_.find(view);
+  return it == views_.end() ? 0 : static_cast<uint32_t>(it->second->bytes.size());
+}
+
 Handle FakeKernel::createThread(std::function<uint32_t()> body, uint32_t* threadId) {
   if (shouldFail("createThread")) return nullptr;
   auto obj = std::make_shared<Object>(Object::ThreadKind);
@@ -298,6 +340,7 @@ Handle FakeKernel::createThread(std::function<uint32_t()> body, uint32_t* thread
   Handle h = newHandle(obj);
   std::thread([obj, body = std::move(body)] {
     uint32_t code = body();
+    t_held.abandonAll();  // before the thread counts as ended, as on Windows
     std::lock_guard<std::mutex> g(obj->m);
     obj->exitCode = code;
     obj->done = true;
