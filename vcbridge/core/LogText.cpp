@@ -35,7 +35,7 @@ const char* edition(uint32_t productType) {
     case 3: case 26: return " Home Premium Edition";
     case 4: case 10: case 14: case 15: case 27: case 38: case 41: return " Enterprise Edition";
     case 6: case 16: return " Business Edition";
-    case 7: case 13: case 36: case 40: return "Standard Edition";  // no leading space, as shipped
+    case 7: case 13: case 36: case 40: return "Standard Edition";  // no leading space, unlike the others
     case 8: case 12: case 37: case 39: return " Datacenter Edition";
     case 9: case 25: return " Small Business Server";
     case 11: case 47: return " Starter Edition";
