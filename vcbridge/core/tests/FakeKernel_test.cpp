@@ -31,5 +31,24 @@ TEST(FakeKernel, AMutexLeftOwnedByAnEndedThreadCanBeTaken) {
   EXPECT_EQ(0, k->openHandles());
 }
 
+// Measured under Wine, as on Windows: a mapping's name goes with its last
+// handle even while a view still holds the bytes.
+TEST(FakeKernel, ANameGoesWithTheLastHandle) {
+  ScopedFakeKernel k;
+  Handle mapping = k->createFileMapping(L"named_segment", 16, Security::Default);
+  void* view = k->mapView(mapping);
+  ASSERT_NE(nullptr, view);
+  k->closeHandle(mapping);
+  EXPECT_FALSE(k->objectExists(L"named_segment"));
+  EXPECT_EQ(nullptr, k->openFileMapping(L"named_segment"));
+  Handle fresh = k->createFileMapping(L"named_segment", 32, Security::Default);
+  EXPECT_EQ(0u, k->lastError()) << "a new object, not the old one";
+  uint32_t size = 0;
+  ASSERT_NE(nullptr, k->mappingBytes(L"named_segment", &size));
+  EXPECT_EQ(32u, size);
+  k->unmapView(view);
+  k->closeHandle(fresh);
+}
+
 }  // namespace
 }  // namespace vcb::testing

@@ -28,6 +28,9 @@ struct FakeKernel::Object {
   bool signalled = false;
   // mapping
   std::vector<uint8_t> bytes;
+  // open handles, guarded by FakeKernel::lock_: the name goes with the last
+  // handle, even while a view still keeps a mapping's bytes alive
+  int handles = 0;
   // thread
   bool done = false;
   uint32_t exitCode = 0;
@@ -106,11 +109,23 @@ bool FakeKernel::shouldFail(const std::string& operation) {
 }
 
 Handle FakeKernel::newHandle(std::shared_ptr<Object> obj) {
+  std::lock_guard<std::mutex> g(lock_);
+  return addHandle(std::move(obj));
+}
+
+Handle FakeKernel::addHandle(std::shared_ptr<Object> obj) {
   // A fresh heap address per handle keeps handles unique and never null.
   auto* token = new char;
-  std::lock_guard<std::mutex> g(lock_);
+  ++obj->handles;
   handles_[token] = std::move(obj);
   return token;
+}
+
+std::shared_ptr<FakeKernel::Object> FakeKernel::named(const std::wstring& name) {
+  auto it = names_.find(name);
+  if (it == names_.end()) return nullptr;
+  auto obj = it->second.lock();
+  return obj && obj->handles > 0 ? obj : nullptr;
 }
 
 std::shared_ptr<FakeKernel::Object> FakeKernel::object(Handle h) {
@@ -121,9 +136,7 @@ std::shared_ptr<FakeKernel::Object> FakeKernel::object(Handle h) {
 
 uint8_t* FakeKernel::mappingBytes(const std::wstring& name, uint32_t* size) {
   std::lock_guard<std::mutex> g(lock_);
-  auto it = names_.find(name);
-  if (it == names_.end()) return nullptr;
-  auto obj = it->second.lock();
+  auto obj = named(name);
   if (!obj || obj->kind != Object::MappingKind) return nullptr;
   if (size) *size = static_cast<uint32_t>(obj->bytes.size());
   return obj->bytes.data();
@@ -131,8 +144,7 @@ uint8_t* FakeKernel::mappingBytes(const std::wstring& name, uint32_t* size) {
 
 bool FakeKernel::objectExists(const std::wstring& name) {
   std::lock_guard<std::mutex> g(lock_);
-  auto it = names_.find(name);
-  return it != names_.end() && !it->second.expired();
+  return named(name) != nullptr;
 }
 
 int FakeKernel::openHandles() {
@@ -158,6 +170,7 @@ void FakeKernel::closeHandle(Handle h) {
       return;
     }
     obj = std::move(it->second);
+    --obj->handles;
     handles_.erase(it);
   }
   delete static_cast<char*>(h);
@@ -167,31 +180,30 @@ Handle FakeKernel::createMutex(const std::wstring& name, bool initialOwner, Secu
                                bool* alreadyExisted) {
   if (alreadyExisted) *alreadyExisted = false;
   if (shouldFail("createMutex")) return nullptr;
+  // Looking up, creating, owning and the new handle are one step, as on
+  // Windows: no other thread can see the name in between.
+  std::lock_guard<std::mutex> g(lock_);
   std::shared_ptr<Object> obj;
-  bool existed = false;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    if (!name.empty()) {
-      obj = names_[name].lock();
-      if (obj && obj->kind != Object::MutexKind) {
-        t_lastError = kErrorInvalidHandle;
-        return nullptr;
-      }
-    }
-    existed = static_cast<bool>(obj);
-    if (!obj) {
-      obj = std::make_shared<Object>(Object::MutexKind);
-      if (!name.empty()) names_[name] = obj;
+  if (!name.empty()) {
+    obj = named(name);
+    if (obj && obj->kind != Object::MutexKind) {
+      t_lastError = kErrorInvalidHandle;
+      return nullptr;
     }
   }
-  if (initialOwner && !existed) {
-    std::lock_guard<std::mutex> g(obj->m);
-    obj->acquire();
-    t_held.add(obj);
+  bool existed = static_cast<bool>(obj);
+  if (!obj) {
+    obj = std::make_shared<Object>(Object::MutexKind);
+    if (!name.empty()) names_[name] = obj;
+    if (initialOwner) {
+      std::lock_guard<std::mutex> own(obj->m);
+      obj->acquire();
+      t_held.add(obj);
+    }
   }
   if (alreadyExisted) *alreadyExisted = existed;
   t_lastError = existed ? kErrorAlreadyExists : 0;
-  return newHandle(obj);
+  return addHandle(obj);
 }
 
 bool FakeKernel::releaseMutex(Handle h) {
@@ -216,23 +228,21 @@ bool FakeKernel::releaseMutex(Handle h) {
 Handle FakeKernel::createEvent(const std::wstring& name, bool manualReset, bool initialState,
                                Security) {
   if (shouldFail("createEvent")) return nullptr;
+  std::lock_guard<std::mutex> g(lock_);
   std::shared_ptr<Object> obj;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    if (!name.empty()) obj = names_[name].lock();
-    if (obj && obj->kind != Object::EventKind) {
-      t_lastError = kErrorInvalidHandle;
-      return nullptr;
-    }
-    t_lastError = obj ? kErrorAlreadyExists : 0;
-    if (!obj) {
-      obj = std::make_shared<Object>(Object::EventKind);
-      obj->manualReset = manualReset;
-      obj->signalled = initialState;
-      if (!name.empty()) names_[name] = obj;
-    }
+  if (!name.empty()) obj = named(name);
+  if (obj && obj->kind != Object::EventKind) {
+    t_lastError = kErrorInvalidHandle;
+    return nullptr;
   }
-  return newHandle(obj);
+  t_lastError = obj ? kErrorAlreadyExists : 0;
+  if (!obj) {
+    obj = std::make_shared<Object>(Object::EventKind);
+    obj->manualReset = manualReset;
+    obj->signalled = initialState;
+    if (!name.empty()) names_[name] = obj;
+  }
+  return addHandle(obj);
 }
 
 bool FakeKernel::setEvent(Handle h) {
@@ -271,37 +281,31 @@ WaitResult FakeKernel::wait(Handle h, uint32_t timeoutMs) {
 
 Handle FakeKernel::openFileMapping(const std::wstring& name) {
   if (shouldFail("openFileMapping")) return nullptr;
-  std::shared_ptr<Object> obj;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = names_.find(name);
-    if (it != names_.end()) obj = it->second.lock();
-  }
+  std::lock_guard<std::mutex> g(lock_);
+  auto obj = named(name);
   if (!obj || obj->kind != Object::MappingKind) {
     t_lastError = kErrorFileNotFound;
     return nullptr;
   }
-  return newHandle(obj);
+  return addHandle(obj);
 }
 
 Handle FakeKernel::createFileMapping(const std::wstring& name, uint32_t size, Security) {
   if (shouldFail("createFileMapping")) return nullptr;
+  std::lock_guard<std::mutex> g(lock_);
   std::shared_ptr<Object> obj;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    if (!name.empty()) obj = names_[name].lock();
-    if (obj && obj->kind != Object::MappingKind) {
-      t_lastError = kErrorInvalidHandle;
-      return nullptr;
-    }
-    t_lastError = obj ? kErrorAlreadyExists : 0;
-    if (!obj) {
-      obj = std::make_shared<Object>(Object::MappingKind);
-      obj->bytes.assign(size, 0);
-      if (!name.empty()) names_[name] = obj;
-    }
+  if (!name.empty()) obj = named(name);
+  if (obj && obj->kind != Object::MappingKind) {
+    t_lastError = kErrorInvalidHandle;
+    return nullptr;
   }
-  return newHandle(obj);
+  t_lastError = obj ? kErrorAlreadyExists : 0;
+  if (!obj) {
+    obj = std::make_shared<Object>(Object::MappingKind);
+    obj->bytes.assign(size, 0);
+    if (!name.empty()) names_[name] = obj;
+  }
+  return addHandle(obj);
 }
 
 void* FakeKernel::mapView(Handle mapping) {

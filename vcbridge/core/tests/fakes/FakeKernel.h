@@ -56,7 +56,9 @@ class FakeKernel : public IKernel {
  private:
   bool shouldFail(const std::string& operation);
   Handle newHandle(std::shared_ptr<Object> obj);
+  Handle addHandle(std::shared_ptr<Object> obj);  // caller holds lock_
   std::shared_ptr<Object> object(Handle h);
+  std::shared_ptr<Object> named(const std::wstring& name);  // caller holds lock_
 
   std::mutex lock_;
   std::map<std::string, int> failures_;
