@@ -13,6 +13,7 @@
 #include "vcbridge/channels/PacketHeader.h"
 #include "vcbridge/channels/VirtualChannel.h"
 #include "vcbridge/channels/VirtualChannelObserver.h"
+#include "vcbridge/channels/tests/LogCapture.h"
 #include "vcbridge/channels/tests/fakes/FakeSessionPlatform.h"
 #include "vcbridge/core/tests/fakes/FakeKernel.h"
 #include "vcbridge/ipc/DSSSessionEventManager.h"
@@ -137,6 +138,7 @@ class ProtocolTest : public ::testing::Test {
   boost::shared_ptr<DSSSessionEventManager> manager() { return DSSSessionEventManager::get(); }
   std::vector<FakeMessagePort::Post> posts() { return port->posts(); }
 
+  LogCapture logs;
   PauseRecordingKernel k;
   ScopedFakeMessagePort port;
   ScopedFakeSessionPlatform platform;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -18,8 +19,13 @@ using testing::kAppWindow;
 using testing::kKeyA;
 using testing::kKeyB;
 using testing::notification;
+using testing::relayLine;
 using Post = testing::FakeMessagePort::Post;
 using Posts = std::vector<Post>;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 constexpr WindowId kOtherWindow = 0x000D0E0F;
 
@@ -228,6 +234,8 @@ TEST_F(Requests, AFailedForwardComesBackWithResultNine) {
   expected.setWord(PacketHeader::resultCodeOffset, 9);
   EXPECT_TRUE(same(expected, contents(request.size())));
   EXPECT_EQ(Posts{completion()}, posts());
+  EXPECT_EQ(1, logs.count("[ERROR]\t" + relayLine(&handler, "RequestHandler", "ProcessMessage",
+                                                   "FAILURE:VirtualChannel::Write()")));
 }
 
 TEST_F(Requests, AnOpenThatCannotBeSentStillCountsTheWindow) {
@@ -244,12 +252,16 @@ TEST_F(Requests, ARequestThatCannotBeReadGetsNoAnswer) {
   EXPECT_FALSE(handler.ProcessMessage(77, 1)) << "the application never made its segment";
   EXPECT_TRUE(posts().empty());
   EXPECT_TRUE(transport->written().empty());
+  EXPECT_EQ(std::vector<std::string>{"[ERROR]\tEXCEPTION:RequestData::Read()"}, logs.lines());
 }
 
 TEST_F(Requests, WithoutTheChannelObjectNothingIsForwardedOrAnswered) {
   VirtualChannel::destroy();
   EXPECT_FALSE(send(dssMessage(5)));
   EXPECT_TRUE(posts().empty());
+  EXPECT_EQ(std::vector<std::string>{"[ERROR]\t" + relayLine(&handler, "RequestHandler", "ProcessMessage",
+                                                             "EXCEPTION:RequestHandler::ProcessMessage()")},
+            logs.lines());
 }
 
 // The data length comes from the application: it must not take the relay
@@ -269,6 +281,12 @@ TEST_F(Requests, ADataLengthPastTheSegmentIsRefused) {
     EXPECT_EQ(c.forwarded, transport->written().size() > before);
     EXPECT_TRUE(posts().empty());
   }
+  // The reader's line, with its own object field.
+  auto refused = [](const char* length) {
+    return AllOf(StartsWith("[ERROR]\t[0x"),
+                 EndsWith("]\tVCB\tRequestData\tRead\tINVALID DATA LENGTH = " + std::string(length) + " (MAX 19956)"));
+  };
+  EXPECT_THAT(logs.lines(), ElementsAre(refused("19957"), refused("4294967252"), refused("4294967295")));
 }
 
 // ---- messages from the client ----
@@ -306,6 +324,7 @@ TEST_F(Incoming, AResponseGoesToItsOwnSegmentAsReceived) {
 TEST_F(Incoming, AResponseWithoutItsSegmentIsStillAnnounced) {
   handler().PerformProcess(inReceiveBuffer(dssMessage(7, {}, kAppWindow, 99, 3)));
   EXPECT_EQ(Posts{completion(3)}, posts());
+  EXPECT_EQ(std::vector<std::string>{"[ERROR]\tEXCEPTION:ResponceData::Write()"}, logs.lines());
 }
 
 TEST_F(Incoming, NotificationsGoRoundTheRingFromSlotOne) {
@@ -352,6 +371,8 @@ TEST_F(Incoming, ANotificationLargerThanASlotIsRefused) {
     EXPECT_EQ(c.announced ? Posts{notification(before + 1)} : Posts{}, posts());
     EXPECT_EQ(c.announced ? before + 1 : before, handler().notifyData().index());
   }
+  EXPECT_EQ(2, logs.count("[ERROR]\t" + relayLine(&handler(), "ResponceHandler", "PerformNotifyProcess",
+                                                   "EXCEPTION:ResponceData::Write() ERROR CODE:0x00000001")));
 }
 
 TEST_F(Incoming, CloseRemovesTheWindowEvenWhenItsSegmentIsGone) {
@@ -389,6 +410,7 @@ TEST_F(Incoming, CloseRemovesTheWindowEvenWhenItsSegmentIsGone) {
 }
 
 TEST(NotifyRing, WithoutTheRingResponsesStillFlowAndNotificationsAreRefused) {
+  testing::LogCapture logs;
   testing::ScopedFakeKernel k;
   testing::ScopedFakeMessagePort port;
   Singleton<SharedMemoryManager>::create()->initialise();
@@ -398,6 +420,8 @@ TEST(NotifyRing, WithoutTheRingResponsesStillFlowAndNotificationsAreRefused) {
     EXPECT_EQ(nullptr, handler.notifyData().view());
     handler.PerformNotifyProcess(dssMessage(1000, {1}));
     EXPECT_TRUE(port->posts().empty());
+    EXPECT_EQ(1, logs.count("[ERROR]\t" + relayLine(&handler, "ResponceHandler", "PerformNotifyProcess",
+                                                     "EXCEPTION:ResponceData::Write() ERROR CODE:0x00000004")));
     handler.PerformResponceProcess(dssMessage(7));
     EXPECT_EQ(Posts{completion()}, port->posts());
   }
@@ -406,6 +430,7 @@ TEST(NotifyRing, WithoutTheRingResponsesStillFlowAndNotificationsAreRefused) {
 }
 
 TEST(ResponceDataWrite, AMessageLargerThanTheSegmentLeavesItUnchanged) {
+  testing::LogCapture logs;
   testing::ScopedFakeKernel k;
   Singleton<SharedMemoryManager>::create()->initialise();
   Handle mapping = k->createFileMapping(segmentName(kKeyA, kKeyB), kSegmentSize, Security::Default);
@@ -418,6 +443,7 @@ TEST(ResponceDataWrite, AMessageLargerThanTheSegmentLeavesItUnchanged) {
   EXPECT_FALSE(data.Write(CBinary(kSegmentSize + 1), kKeyA, kKeyB));
   EXPECT_EQ(0x11, bytes[0]);
   EXPECT_FALSE(data.Write(CBinary(4), kKeyA, 6)) << "no such segment";
+  EXPECT_EQ(2, logs.count("[ERROR]\tEXCEPTION:ResponceData::Write()"));
   Singleton<SharedMemoryManager>::get()->clear();
   Singleton<SharedMemoryManager>::destroy();
   k->closeHandle(mapping);

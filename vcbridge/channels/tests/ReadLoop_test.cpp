@@ -16,6 +16,7 @@ using testing::kAppWindow;
 using testing::kKeyA;
 using testing::kKeyB;
 using testing::notification;
+using testing::relayLine;
 using Post = testing::FakeMessagePort::Post;
 using Posts = std::vector<Post>;
 using Clock = std::chrono::steady_clock;
@@ -71,6 +72,9 @@ TEST_F(ReadLoop, ReassemblesWhatTheClientSendsAndDropsShortPackets) {
   EXPECT_TRUE(same(expected, contents(expected.size())));
   EXPECT_EQ(0u, contents(3048).word(3044));
   EXPECT_EQ(0u, transport->pendingReads());
+  EXPECT_EQ(std::vector<std::string>{"[WARN]\t" + relayLine(observer().get(), "VirtualChannelObserver", "Open",
+                                                            "FAILURE:VirtualChannel::Read() incomplete data")},
+            logs.lines());
 }
 
 TEST_F(ReadLoop, PausesAfterAFailedReadUnlessItTimedOut) {
@@ -86,6 +90,7 @@ TEST_F(ReadLoop, PausesAfterAFailedReadUnlessItTimedOut) {
 }
 
 TEST_F(ReadLoop, AFailureInsideATurnIsLoggedAndTheLoopGoesOn) {
+  segment();
   DSSSessionEventManager::destroy();  // closing a window now fails
   transport->pushRead(dssMessage(2));
   transport->pushRead(dssMessage(1000));
@@ -95,6 +100,9 @@ TEST_F(ReadLoop, AFailureInsideATurnIsLoggedAndTheLoopGoesOn) {
   finish();
   EXPECT_EQ((Posts{completion(), notification(1)}), posts());
   EXPECT_EQ(std::vector<uint32_t>{3000}, k.pauses());
+  EXPECT_EQ(std::vector<std::string>{"[ERROR]\t" + relayLine(observer().get(), "VirtualChannelObserver", "Run",
+                                                             "EXCEPTION:VirtualChannelObserver::Run()")},
+            logs.lines());
 }
 
 TEST_F(ReadLoop, StopEndsTheLoopWithinOneReadTimeOut) {
