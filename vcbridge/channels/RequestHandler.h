@@ -7,9 +7,11 @@
 
 namespace vcb {
 
-// Commands an application sends that the relay answers itself (all others
-// go to the client unchanged).
-// The client's message types are sorted in ResponceHandler.
+// The command values the relay acts on. Of an application's requests, 0,
+// 130, 131, 133 and 134 are answered here (1 is noted, then forwarded) and
+// everything else goes to the client unchanged; of the client's messages,
+// 132 and 1000 to 1002 are sorted out in ResponceHandler and everything else
+// is a response.
 enum DssCommand : uint32_t {
   DssCommandStatus = 0,         // answered here (statusCode 10) unless its first data word is 2
   DssCommandOpen = 1,           // the window counts as open until the response to command 2
