@@ -26,7 +26,7 @@ TEST(SampleApp, PrintsEachEventAndExitsByWhatCame) {
   const Case cases[] = {
       {"local command 0", L"", L"--request 0 --data-len 4000 --repeat 3", 0,
        {"request sent: command 0, dataLength 4000", "response received: command 0, dataLength 4000, resultCode 0, statusCode 10",
-        "done: 3 of 3 answers"}},
+        "round trips: 3, min ", "done: 3 of 3 answers"}},
       {"forward with channel closed", L"--channel closed", L"--request 7 --data-len 10", 0,
        {"response received: command 7, dataLength 10, resultCode 9, statusCode 0"}},
       {"channel open", L"", L"--channel-state", 0, {"channel open: yes"}},

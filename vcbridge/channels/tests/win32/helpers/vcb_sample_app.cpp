@@ -32,6 +32,7 @@
 //   session notice: connected|disconnected
 //   notification: slot S, command C, dataLength N, checksum 0x<hex>   /   notification: slot S unreadable
 //   failed: <what>: <reason>
+//   round trips: K, min T ms, median T ms, max T ms          (after two or more answers)
 //   done: A of B answers, N notices, M notifications
 //
 // Exit codes: 0 every expected answer, notice and notification came;
@@ -41,6 +42,7 @@
 // segment; 9 bad command line.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -232,6 +234,7 @@ int run(const Options& o) {
   }
 
   const std::vector<uint8_t> data = requestData(o);
+  std::vector<double> times;
   for (int k = 0; o.haveRequest && k < o.repeat && code == 0; ++k) {
     ++expected;
     say("request sent: command %u, dataLength %u, checksum 0x%08X", o.command, uint32_t(data.size()), fnv1a(data));
@@ -246,9 +249,11 @@ int run(const Options& o) {
       code = failureCode(r);
     } else if (!readBack) {
       ++answered;
+      times.push_back(a.roundTripMs);
       say("completion received: command %u, round trip %.3f ms", o.command, a.roundTripMs);
     } else {
       ++answered;
+      times.push_back(a.roundTripMs);
       say("response received: command %u, dataLength %u, resultCode %u, statusCode %u, checksum 0x%08X, "
           "round trip %.3f ms",
           a.header.command, a.header.dataLength, a.header.resultCode, a.header.statusCode, fnv1a(a.data),
@@ -259,6 +264,11 @@ int run(const Options& o) {
       }
     }
     printEvents(client, tally);
+  }
+  if (times.size() >= 2) {
+    std::sort(times.begin(), times.end());
+    say("round trips: %u, min %.3f ms, median %.3f ms, max %.3f ms", unsigned(times.size()), times.front(),
+        times[times.size() / 2], times.back());
   }
 
   // Notices may come at any time; wait for what was asked for.
