@@ -57,6 +57,11 @@ class ChunkAssembler {
   // Advances after currentPacket() was sent: the next 1556 bytes of the
   // remainder become the current packet.
   void NextPacket();
+  // Forgets the packets not yet sent (a new connection has begun).
+  void DiscardUnsent() {
+    current_.resize(0);
+    remainder_.resize(0);
+  }
   // The sequenceNo the next taken message gets.
   uint32_t sequenceCounter() const { return sequence_; }
 

@@ -66,6 +66,14 @@ bool VirtualChannel::Reopen() {
   }
   std::lock_guard<std::mutex> w(writeLock_);
   std::lock_guard<std::mutex> r(readLock_);
+  // Packets left over from a failed write belong to the old connection: sent
+  // on the new one they would complete a request its application was already
+  // told had failed (resultCode 9), and its late answer would overwrite the
+  // next one in the application's segment.
+  if (sender_.hasUnsentPackets()) {
+    log::Warn("[0x%08X]\t%s\t%s\tUnsent packets of the last connection dropped", log::Addr(this), kClass, "Open");
+    sender_.DiscardUnsent();
+  }
   transport_->Close();
   return transport_->Open();
 }

@@ -127,6 +127,14 @@ TEST_F(VirtualChannelTest, AFailureWhileFlushingLeavesTheRestQueued) {
   EXPECT_EQ((Sent{{1, 1}, {1, 1557}, {1, 3113}, {2, 0}}), sent());
 }
 
+TEST_F(VirtualChannelTest, AReopenDropsThePacketsLeftFromTheOldConnection) {
+  transport->failWriteCall(2);
+  EXPECT_FALSE(vc->Write(makeMessage(4000)));
+  EXPECT_TRUE(vc->Reopen());
+  EXPECT_TRUE(vc->Write(makeMessage(10))) << "the new connection starts with the next message";
+  EXPECT_EQ((Sent{{1, 1}, {2, 0}}), sent());
+}
+
 TEST_F(VirtualChannelTest, ReadsOnePacketWithTheCallersTimeout) {
   transport->pushRead(makeMessage(20, 1000));
   CBinary buffer(2048);

@@ -23,7 +23,8 @@ constexpr const char* kMethod = "InitInstance";
 
 #define APP_LOG(level, text) log::level("[0x%08X]\t%s\t%s\t" text, log::Addr(this), kClass, kMethod)
 
-Application::Application(IInstallPort& install) : install_(install) {}
+Application::Application(IInstallPort& install, uint32_t sessionPollMs)
+    : install_(install), sessionPollMs_(sessionPollMs) {}
 
 Application::~Application() = default;
 
@@ -86,7 +87,7 @@ bool Application::startUp() {
   readLoop->start();
 
   APP_LOG(Info, "SessionObserver start.");
-  SessionObserver::create(sessionChannels_)->start();
+  SessionObserver::create(sessionChannels_, sessionPollMs_)->start();
 
   APP_LOG(Info, "MessageWindowCreate.");
   window_ = std::make_unique<WindowsMessageMonitor>();

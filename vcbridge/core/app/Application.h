@@ -17,7 +17,8 @@ inline constexpr size_t kMaxCommandLine = 255;
 // for the DSS read loop to end, and takes everything down again.
 class Application {
  public:
-  explicit Application(IInstallPort& install);
+  // sessionPollMs: the session observer's poll (3 s in the product).
+  explicit Application(IInstallPort& install, uint32_t sessionPollMs = 3000);
   ~Application();
 
   // Always false: the relay has no message loop of its own.
@@ -30,6 +31,7 @@ class Application {
   void giveWayToDevComHost();
 
   IInstallPort& install_;
+  uint32_t sessionPollMs_;
   std::unique_ptr<WindowsMessageMonitor> window_;
   Mutex singleInstance_;
   SessionChannels sessionChannels_;

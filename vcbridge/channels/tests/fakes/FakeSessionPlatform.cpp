@@ -35,6 +35,7 @@ boost::shared_ptr<IVirtualChannel> FakeSessionPlatform::makeDssTransport(Session
     dssRequests_.push_back(type);
   }
   if (dssThrows) throw Exception(*dssThrows);
+  if (dssOverride) return dssOverride;
   return dss;
 }
 

@@ -25,6 +25,7 @@ class FakeSessionPlatform : public ISessionPlatform {
   std::wstring stationName = L"RDP-Tcp#0";     // windowStationName()
   bool stationQueryFails = false;              // windowStationName() returns false
   boost::shared_ptr<FakeDssTransport> dss;     // what makeDssTransport returns (null = cannot make)
+  boost::shared_ptr<IVirtualChannel> dssOverride;  // any other DSS transport, returned instead of dss
   boost::shared_ptr<IVirtualChannel_CFA> cfa;  // what makeCfaTransport returns (null by default)
   std::optional<int32_t> dssThrows;            // makeDssTransport throws Exception(code)
   std::optional<int32_t> cfaThrows;            // makeCfaTransport throws Exception(code)
