@@ -115,3 +115,10 @@ function(kit_subsystem target)
     endif()
   endif()
 endfunction()
+
+# A Wine suite that starts the shipped programs builds them first.
+function(kit_wine_suite_needs suite)
+  if(TARGET ${suite})
+    add_dependencies(${suite} ${ARGN})
+  endif()
+endfunction()

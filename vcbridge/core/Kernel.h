@@ -50,6 +50,10 @@ class IKernel {
   virtual Handle createFileMapping(const std::wstring& name, uint32_t size, Security sec) = 0;
   virtual void* mapView(Handle mapping) = 0;        // whole mapping, read-write; nullptr on failure
   virtual void unmapView(void* view) = 0;
+  // Bytes that can be touched from a view's start (whole pages); kInfinite
+  // when the port cannot tell. Guards against a segment that another program
+  // made smaller than agreed.
+  virtual uint32_t viewSize(void* view) { return kInfinite; }
 
   // Starts body on a new thread; its return value is the thread's exit code.
   virtual Handle createThread(std::function<uint32_t()> body, uint32_t* threadId) = 0;

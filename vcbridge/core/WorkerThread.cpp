@@ -13,9 +13,9 @@ void WorkerThread::start() {
   failure_.reset();
   if (started_.isNull()) started_.reset(kernel().createEvent(L"", true, false, Security::Default));
   waitForThreadEnd();  // a restart never leaves the old thread unjoined
-  uint32_t id = 0;
-  thread_.reset(kernel().createThread([this] { return body(); }, &id));
-  threadId_ = id;
+  // The id is stored before the new thread runs, so initialise() may use it.
+  threadId_ = 0;
+  thread_.reset(kernel().createThread([this] { return body(); }, &threadId_));
   if (thread_.isNull()) {
     setRunning(false);
     return;

@@ -21,7 +21,8 @@ std::wstring segmentName(int32_t keyA, int32_t keyB);       // "VARNETH_DSS_SMEM
 std::wstring segmentMutexName(int32_t keyA, int32_t keyB);  // "VARNETH_DSS_SMEM_MUTEX=%08d_%d"
 
 // One application's DSS segment, mapped whole. Throws Exception 1 when it
-// does not exist (and create is false), 4 when it cannot be made or mapped.
+// does not exist (and create is false), 4 when it cannot be made or mapped,
+// or when the existing mapping is smaller than a segment.
 class SharedMemory {
  public:
   SharedMemory(int32_t keyA, int32_t keyB, bool createIfMissing);
@@ -46,7 +47,8 @@ class SharedMemory {
 class SharedMemoryManager : public Singleton<SharedMemoryManager> {
  public:
   void initialise();                                            // 15 when called twice
-  boost::shared_ptr<SharedMemory> get(int32_t keyA, int32_t keyB);  // 14 before initialise
+  // The cached segment, else opens it (never creates it); 14 before initialise.
+  boost::shared_ptr<SharedMemory> get(int32_t keyA, int32_t keyB);
   void clear();                                                 // 14 before initialise
   size_t cachedCount();
 
@@ -56,7 +58,9 @@ class SharedMemoryManager : public Singleton<SharedMemoryManager> {
   bool initialised_ = false;
 };
 
-// "VARNETH_DSS_SMEM_CFA" (opened, else created) and its mutex.
+// "VARNETH_DSS_SMEM_CFA" (opened, else created) and its mutex
+// "VARNETH_DSS_SMEM_CFA_MUTEX", which the CFA loop takes per request.
+// Throws Exception 4 when the segment cannot be made or mapped.
 class SharedMemory_CFA {
  public:
   SharedMemory_CFA();
@@ -75,6 +79,7 @@ class SharedMemory_CFA {
 };
 
 // The notification ring "VARNETH_DSS_SMEM_NOTIFY" (opened, else created).
+// Throws Exception 4 when it cannot be made or mapped.
 class NotifySharedMemory {
  public:
   NotifySharedMemory();
@@ -82,6 +87,7 @@ class NotifySharedMemory {
   NotifySharedMemory(const NotifySharedMemory&) = delete;
   NotifySharedMemory& operator=(const NotifySharedMemory&) = delete;
 
+  uint32_t size() const { return view_ ? kNotifyRingSize : 0; }
   uint8_t* view() const { return view_; }
 
  private:

@@ -7,7 +7,7 @@
 
 #include "vcbridge/channels/CitrixVC.h"
 #include "vcbridge/channels/tests/fakes/FakeWfApi.h"
-#include "vcbridge/channels/tests/fakes/LogCapture.h"
+#include "vcbridge/channels/tests/fakes/LogTap.h"
 #include "vcbridge/core/tests/fakes/FakeKernel.h"
 
 namespace vcb {
@@ -16,7 +16,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::FakeWfApi;
-using testing::LogCapture;
+using testing::LogTap;
 using testing::ScopedFakeKernel;
 
 const std::string kDss = "VCB\tCitrixVC";
@@ -24,7 +24,7 @@ const std::string kCfa = "VCB\tCitrixVC_CFA";
 
 std::string error(const void* self, const std::string& cls, const std::string& method,
                   const std::string& text) {
-  return "ERROR " + LogCapture::relayLine(self, cls, method, text);
+  return "ERROR " + LogTap::relayLine(self, cls, method, text);
 }
 
 CBinary bytes(const std::string& s) { return CBinary(s.data(), uint32_t(s.size())); }
@@ -33,7 +33,7 @@ class CitrixTransport : public ::testing::Test {
  protected:
   ScopedFakeKernel k;
   FakeWfApi wf;
-  LogCapture log;
+  LogTap log;
 };
 
 TEST_F(CitrixTransport, WithoutTheLibraryEveryOperationFailsAsNotOpen) {

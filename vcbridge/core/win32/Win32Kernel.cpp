@@ -93,6 +93,12 @@ void Win32Kernel::unmapView(void* view) {
   if (view) UnmapViewOfFile(view);
 }
 
+uint32_t Win32Kernel::viewSize(void* view) {
+  MEMORY_BASIC_INFORMATION info{};
+  if (!view || VirtualQuery(view, &info, sizeof(info)) != sizeof(info)) return 0;
+  return info.RegionSize > 0xFFFFFFFEu ? 0xFFFFFFFEu : static_cast<uint32_t>(info.RegionSize);
+}
+
 Handle Win32Kernel::createThread(std::function<uint32_t()> body, uint32_t* threadId) {
   auto* heap = new std::function<uint32_t()>(std::move(body));
   DWORD id = 0;

@@ -21,6 +21,7 @@ class Win32Kernel : public IKernel {
   Handle createFileMapping(const std::wstring& name, uint32_t size, Security sec) override;
   void* mapView(Handle mapping) override;
   void unmapView(void* view) override;
+  uint32_t viewSize(void* view) override;
   Handle createThread(std::function<uint32_t()> body, uint32_t* threadId) override;
   bool threadExitCode(Handle thread, uint32_t* code) override;
   void sleep(uint32_t ms) override;

@@ -28,6 +28,9 @@ struct FakeKernel::Object {
   bool signalled = false;
   // mapping
   std::vector<uint8_t> bytes;
+  // open handles, guarded by FakeKernel::lock_: the name goes with the last
+  // handle, even while a view still keeps a mapping's bytes alive
+  int handles = 0;
   // thread
   bool done = false;
   uint32_t exitCode = 0;
@@ -54,6 +57,39 @@ struct FakeKernel::Object {
   }
 };
 
+namespace {
+
+// Mutexes the calling thread owns. When the thread ends they are abandoned:
+// freed for the next waiter, as Windows does, instead of blocking for ever.
+class HeldMutexes {
+ public:
+  ~HeldMutexes() { abandonAll(); }
+  void add(const std::shared_ptr<FakeKernel::Object>& obj) { held_[obj.get()] = obj; }
+  void remove(FakeKernel::Object* obj) { held_.erase(obj); }
+  void abandonAll();
+
+ private:
+  std::map<FakeKernel::Object*, std::weak_ptr<FakeKernel::Object>> held_;
+};
+
+thread_local HeldMutexes t_held;
+
+void HeldMutexes::abandonAll() {
+  for (auto& [raw, weak] : held_) {
+    auto obj = weak.lock();
+    if (!obj) continue;
+    std::lock_guard<std::mutex> g(obj->m);
+    if (obj->recursion > 0 && obj->owner == std::this_thread::get_id()) {
+      obj->recursion = 0;
+      obj->owner = {};
+      obj->cv.notify_all();
+    }
+  }
+  held_.clear();
+}
+
+}  // namespace
+
 FakeKernel::FakeKernel() = default;
 
 FakeKernel::~FakeKernel() = default;
@@ -73,11 +109,23 @@ bool FakeKernel::shouldFail(const std::string& operation) {
 }
 
 Handle FakeKernel::newHandle(std::shared_ptr<Object> obj) {
+  std::lock_guard<std::mutex> g(lock_);
+  return addHandle(std::move(obj));
+}
+
+Handle FakeKernel::addHandle(std::shared_ptr<Object> obj) {
   // A fresh heap address per handle keeps handles unique and never null.
   auto* token = new char;
-  std::lock_guard<std::mutex> g(lock_);
+  ++obj->handles;
   handles_[token] = std::move(obj);
   return token;
+}
+
+std::shared_ptr<FakeKernel::Object> FakeKernel::named(const std::wstring& name) {
+  auto it = names_.find(name);
+  if (it == names_.end()) return nullptr;
+  auto obj = it->second.lock();
+  return obj && obj->handles > 0 ? obj : nullptr;
 }
 
 std::shared_ptr<FakeKernel::Object> FakeKernel::object(Handle h) {
@@ -88,9 +136,7 @@ std::shared_ptr<FakeKernel::Object> FakeKernel::object(Handle h) {
 
 uint8_t* FakeKernel::mappingBytes(const std::wstring& name, uint32_t* size) {
   std::lock_guard<std::mutex> g(lock_);
-  auto it = names_.find(name);
-  if (it == names_.end()) return nullptr;
-  auto obj = it->second.lock();
+  auto obj = named(name);
   if (!obj || obj->kind != Object::MappingKind) return nullptr;
   if (size) *size = static_cast<uint32_t>(obj->bytes.size());
   return obj->bytes.data();
@@ -98,8 +144,7 @@ uint8_t* FakeKernel::mappingBytes(const std::wstring& name, uint32_t* size) {
 
 bool FakeKernel::objectExists(const std::wstring& name) {
   std::lock_guard<std::mutex> g(lock_);
-  auto it = names_.find(name);
-  return it != names_.end() && !it->second.expired();
+  return named(name) != nullptr;
 }
 
 int FakeKernel::openHandles() {
@@ -125,6 +170,7 @@ void FakeKernel::closeHandle(Handle h) {
       return;
     }
     obj = std::move(it->second);
+    --obj->handles;
     handles_.erase(it);
   }
   delete static_cast<char*>(h);
@@ -134,30 +180,30 @@ Handle FakeKernel::createMutex(const std::wstring& name, bool initialOwner, Secu
                                bool* alreadyExisted) {
   if (alreadyExisted) *alreadyExisted = false;
   if (shouldFail("createMutex")) return nullptr;
+  // Looking up, creating, owning and the new handle are one step, as on
+  // Windows: no other thread can see the name in between.
+  std::lock_guard<std::mutex> g(lock_);
   std::shared_ptr<Object> obj;
-  bool existed = false;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    if (!name.empty()) {
-      obj = names_[name].lock();
-      if (obj && obj->kind != Object::MutexKind) {
-        t_lastError = kErrorInvalidHandle;
-        return nullptr;
-      }
-    }
-    existed = static_cast<bool>(obj);
-    if (!obj) {
-      obj = std::make_shared<Object>(Object::MutexKind);
-      if (!name.empty()) names_[name] = obj;
+  if (!name.empty()) {
+    obj = named(name);
+    if (obj && obj->kind != Object::MutexKind) {
+      t_lastError = kErrorInvalidHandle;
+      return nullptr;
     }
   }
-  if (initialOwner && !existed) {
-    std::lock_guard<std::mutex> g(obj->m);
-    obj->acquire();
+  bool existed = static_cast<bool>(obj);
+  if (!obj) {
+    obj = std::make_shared<Object>(Object::MutexKind);
+    if (!name.empty()) names_[name] = obj;
+    if (initialOwner) {
+      std::lock_guard<std::mutex> own(obj->m);
+      obj->acquire();
+      t_held.add(obj);
+    }
   }
   if (alreadyExisted) *alreadyExisted = existed;
   t_lastError = existed ? kErrorAlreadyExists : 0;
-  return newHandle(obj);
+  return addHandle(obj);
 }
 
 bool FakeKernel::releaseMutex(Handle h) {
@@ -172,6 +218,7 @@ bool FakeKernel::releaseMutex(Handle h) {
     return false;
   }
   if (--obj->recursion == 0) {
+    t_held.remove(obj.get());
     obj->owner = {};
     obj->cv.notify_all();
   }
@@ -181,23 +228,21 @@ bool FakeKernel::releaseMutex(Handle h) {
 Handle FakeKernel::createEvent(const std::wstring& name, bool manualReset, bool initialState,
                                Security) {
   if (shouldFail("createEvent")) return nullptr;
+  std::lock_guard<std::mutex> g(lock_);
   std::shared_ptr<Object> obj;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    if (!name.empty()) obj = names_[name].lock();
-    if (obj && obj->kind != Object::EventKind) {
-      t_lastError = kErrorInvalidHandle;
-      return nullptr;
-    }
-    t_lastError = obj ? kErrorAlreadyExists : 0;
-    if (!obj) {
-      obj = std::make_shared<Object>(Object::EventKind);
-      obj->manualReset = manualReset;
-      obj->signalled = initialState;
-      if (!name.empty()) names_[name] = obj;
-    }
+  if (!name.empty()) obj = named(name);
+  if (obj && obj->kind != Object::EventKind) {
+    t_lastError = kErrorInvalidHandle;
+    return nullptr;
   }
-  return newHandle(obj);
+  t_lastError = obj ? kErrorAlreadyExists : 0;
+  if (!obj) {
+    obj = std::make_shared<Object>(Object::EventKind);
+    obj->manualReset = manualReset;
+    obj->signalled = initialState;
+    if (!name.empty()) names_[name] = obj;
+  }
+  return addHandle(obj);
 }
 
 bool FakeKernel::setEvent(Handle h) {
@@ -230,42 +275,37 @@ WaitResult FakeKernel::wait(Handle h, uint32_t timeoutMs) {
     return WaitResult::Timeout;
   }
   obj->acquire();
+  if (obj->kind == Object::MutexKind) t_held.add(obj);
   return WaitResult::Signaled;
 }
 
 Handle FakeKernel::openFileMapping(const std::wstring& name) {
   if (shouldFail("openFileMapping")) return nullptr;
-  std::shared_ptr<Object> obj;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = names_.find(name);
-    if (it != names_.end()) obj = it->second.lock();
-  }
+  std::lock_guard<std::mutex> g(lock_);
+  auto obj = named(name);
   if (!obj || obj->kind != Object::MappingKind) {
     t_lastError = kErrorFileNotFound;
     return nullptr;
   }
-  return newHandle(obj);
+  return addHandle(obj);
 }
 
 Handle FakeKernel::createFileMapping(const std::wstring& name, uint32_t size, Security) {
   if (shouldFail("createFileMapping")) return nullptr;
+  std::lock_guard<std::mutex> g(lock_);
   std::shared_ptr<Object> obj;
-  {
-    std::lock_guard<std::mutex> g(lock_);
-    if (!name.empty()) obj = names_[name].lock();
-    if (obj && obj->kind != Object::MappingKind) {
-      t_lastError = kErrorInvalidHandle;
-      return nullptr;
-    }
-    t_lastError = obj ? kErrorAlreadyExists : 0;
-    if (!obj) {
-      obj = std::make_shared<Object>(Object::MappingKind);
-      obj->bytes.assign(size, 0);
-      if (!name.empty()) names_[name] = obj;
-    }
+  if (!name.empty()) obj = named(name);
+  if (obj && obj->kind != Object::MappingKind) {
+    t_lastError = kErrorInvalidHandle;
+    return nullptr;
   }
-  return newHandle(obj);
+  t_lastError = obj ? kErrorAlreadyExists : 0;
+  if (!obj) {
+    obj = std::make_shared<Object>(Object::MappingKind);
+    obj->bytes.assign(size, 0);
+    if (!name.empty()) names_[name] = obj;
+  }
+  return addHandle(obj);
 }
 
 void* FakeKernel::mapView(Handle mapping) {
@@ -288,6 +328,12 @@ void FakeKernel::unmapView(void* view) {
   if (it != views_.end()) views_.erase(it);
 }
 
+uint32_t FakeKernel::viewSize(void* view) {
+  std::lock_guard<std::mutex> g(lock_);
+  auto it = views_.find(view);
+  return it == views_.end() ? 0 : static_cast<uint32_t>(it->second->bytes.size());
+}
+
 Handle FakeKernel::createThread(std::function<uint32_t()> body, uint32_t* threadId) {
   if (shouldFail("createThread")) return nullptr;
   auto obj = std::make_shared<Object>(Object::ThreadKind);
@@ -298,6 +344,7 @@ Handle FakeKernel::createThread(std::function<uint32_t()> body, uint32_t* thread
   Handle h = newHandle(obj);
   std::thread([obj, body = std::move(body)] {
     uint32_t code = body();
+    t_held.abandonAll();  // before the thread counts as ended, as on Windows
     std::lock_guard<std::mutex> g(obj->m);
     obj->exitCode = code;
     obj->done = true;

@@ -42,6 +42,7 @@ class FakeKernel : public IKernel {
   Handle createFileMapping(const std::wstring& name, uint32_t size, Security sec) override;
   void* mapView(Handle mapping) override;
   void unmapView(void* view) override;
+  uint32_t viewSize(void* view) override;
   Handle createThread(std::function<uint32_t()> body, uint32_t* threadId) override;
   bool threadExitCode(Handle thread, uint32_t* code) override;
   void sleep(uint32_t ms) override;
@@ -55,7 +56,9 @@ class FakeKernel : public IKernel {
  private:
   bool shouldFail(const std::string& operation);
   Handle newHandle(std::shared_ptr<Object> obj);
+  Handle addHandle(std::shared_ptr<Object> obj);  // caller holds lock_
   std::shared_ptr<Object> object(Handle h);
+  std::shared_ptr<Object> named(const std::wstring& name);  // caller holds lock_
 
   std::mutex lock_;
   std::map<std::string, int> failures_;

@@ -1,4 +1,4 @@
-#include "vcbridge/channels/tests/fakes/LogCapture.h"
+#include "vcbridge/channels/tests/fakes/LogTap.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -27,28 +27,28 @@ void record(const char* level, const std::string& text) {
 
 }  // namespace
 
-LogCapture::LogCapture() {
+LogTap::LogTap() {
   std::lock_guard<std::mutex> hold(g_lock);
   g_lines = new std::vector<std::string>();
 }
 
-LogCapture::~LogCapture() {
+LogTap::~LogTap() {
   std::lock_guard<std::mutex> hold(g_lock);
   delete g_lines;
   g_lines = nullptr;
 }
 
-std::vector<std::string> LogCapture::lines() const {
+std::vector<std::string> LogTap::lines() const {
   std::lock_guard<std::mutex> hold(g_lock);
   return g_lines ? *g_lines : std::vector<std::string>();
 }
 
-void LogCapture::clear() {
+void LogTap::clear() {
   std::lock_guard<std::mutex> hold(g_lock);
   if (g_lines) g_lines->clear();
 }
 
-std::string LogCapture::relayLine(const void* self, const std::string& cls,
+std::string LogTap::relayLine(const void* self, const std::string& cls,
                                   const std::string& method, const std::string& text) {
   char head[16];
   std::snprintf(head, sizeof head, "[0x%08X]", log::Addr(self));

@@ -8,12 +8,12 @@ namespace vcb::testing {
 // as "<LEVEL> <text>" (INFO, WARN, ERROR, FATAL). The lines still reach the
 // real facility. Native tests only: the test program is linked with
 // -Wl,--wrap for the four entry points (see vcbridge/channels/CMakeLists.txt).
-class LogCapture {
+class LogTap {
  public:
-  LogCapture();
-  ~LogCapture();
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
+  LogTap();
+  ~LogTap();
+  LogTap(const LogTap&) = delete;
+  LogTap& operator=(const LogTap&) = delete;
 
   std::vector<std::string> lines() const;
   void clear();

@@ -1,0 +1,14 @@
+#pragma once
+#include "vcbridge/ipc/SessionObserver.h"
+
+namespace vcb {
+
+// The session observer's view of the two channels.
+class SessionChannels : public ISessionChannels {
+ public:
+  bool sessionConnected() override;
+  void reopenDss() override;
+  void reopenCfa() override;
+};
+
+}  // namespace vcb
