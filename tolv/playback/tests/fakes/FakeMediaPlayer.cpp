@@ -20,18 +20,33 @@ void FakeMediaPlayer::enter(const char* method) {
 
 bool FakeMediaPlayer::opening() { return !url_.empty() && clock_.nowMs < openDoneMs_; }
 
-// Moves the position by the virtual time passed since the last look.
+// Brings the position up to the virtual clock. While playing, the position is
+// computed from where playback last (re)started, so that many small looks do
+// not add up rounding errors.
 void FakeMediaPlayer::update() {
   const int64_t now = clock_.nowMs;
-  const int64_t from = std::max(lastUpdateMs_, openDoneMs_);
-  if (run_ == Run::Playing && now > from) {
-    position_ += static_cast<double>(now - from) / 1000.0 * rate_;
-    if (position_ >= duration_) {
+  if (run_ == Run::Playing) {
+    const int64_t from = std::max(lastUpdateMs_, openDoneMs_);
+    double at = position_;
+    if (now > from) at += static_cast<double>(now - from) / 1000.0 * rate_;
+    if (at >= duration_) {
       position_ = rewindAtEnd ? 0.0 : duration_;
       run_ = rewindAtEnd ? Run::Stopped : Run::Ended;
+      lastUpdateMs_ = now;
+    } else {
+      shown_ = at;
+      return;
     }
   }
-  lastUpdateMs_ = std::max(lastUpdateMs_, now);
+  shown_ = position_;
+}
+
+// Makes the current position the new starting point (before a seek, a pause
+// or a new rate).
+void FakeMediaPlayer::settle() {
+  update();
+  position_ = shown_;
+  lastUpdateMs_ = std::max(clock_.nowMs, openDoneMs_);
 }
 
 void FakeMediaPlayer::load(const std::wstring& url, double durationSeconds) {
@@ -46,7 +61,7 @@ void FakeMediaPlayer::load(const std::wstring& url, double durationSeconds) {
 }
 
 bool FakeMediaPlayer::isPlaying() {
-  update();
+  settle();
   return run_ == Run::Playing;
 }
 
@@ -78,7 +93,7 @@ int FakeMediaPlayer::playState() {
   if (url_.empty()) return PlayStateUndefined;
   if (opening()) return PlayStateTransitioning;
   if (!known_) return PlayStateUndefined;
-  update();
+  settle();
   switch (run_) {
     case Run::Stopped: return PlayStateStopped;
     case Run::Paused: return PlayStatePaused;
@@ -106,17 +121,16 @@ void FakeMediaPlayer::controlsPlay() {
   enter("controlsPlay");
   ++plays;
   if (url_.empty() || !known_) return;
-  update();
+  settle();
   if (run_ == Run::Ended) position_ = 0;
   run_ = Run::Playing;
-  lastUpdateMs_ = clock_.nowMs;
 }
 
 void FakeMediaPlayer::controlsPause() {
   enter("controlsPause");
   ++pauses;
   if (url_.empty() || !known_) return;
-  update();
+  settle();
   if (run_ == Run::Playing) run_ = Run::Paused;
 }
 
@@ -124,7 +138,7 @@ void FakeMediaPlayer::controlsStop() {
   enter("controlsStop");
   ++stops;
   if (url_.empty() || !known_) return;
-  update();
+  settle();
   run_ = Run::Stopped;
   position_ = 0;
 }
@@ -133,13 +147,13 @@ double FakeMediaPlayer::currentPosition() {
   enter("currentPosition");
   if (url_.empty() || !known_ || opening()) return 0;
   update();
-  return position_;
+  return shown_;
 }
 
 void FakeMediaPlayer::setCurrentPosition(double seconds) {
   enter("setCurrentPosition");
   if (url_.empty() || !known_) return;
-  update();
+  settle();
   if (recordSeeks) seeks.push_back(seconds);
   position_ = std::clamp(seconds, 0.0, duration_);
   if (run_ == Run::Ended) run_ = Run::Paused;
@@ -153,7 +167,7 @@ double FakeMediaPlayer::duration() {
 
 void FakeMediaPlayer::setRate(double rate) {
   enter("setRate");
-  update();
+  settle();
   rate_ = rate;
 }
 

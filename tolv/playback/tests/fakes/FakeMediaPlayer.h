@@ -69,6 +69,7 @@ class FakeMediaPlayer : public IMediaPlayer {
   enum class Run { Stopped, Paused, Playing, Ended };
   void enter(const char* method);
   void update();
+  void settle();
   bool opening();
 
   VirtualClock& clock_;
@@ -80,7 +81,8 @@ class FakeMediaPlayer : public IMediaPlayer {
   int64_t openDoneMs_ = 0;
   int64_t lastUpdateMs_ = 0;
   Run run_ = Run::Stopped;
-  double position_ = 0;
+  double position_ = 0;  // at lastUpdateMs_
+  double shown_ = 0;     // at the clock's time, after update()
   double rate_ = 1.0;
   int volume_ = 50;
   int balance_ = 0;
