@@ -279,5 +279,24 @@ TEST_F(ViewOnWmp, StepWhilePlayingSeeksTwoSecondsEvenWhenTheRateIsRefused) {
   EXPECT_GE(form.pos[0], static_cast<int>(before) + 2) << "the slider follows the seek";
 }
 
+// The component holds the position at the duration when the medium ends, so
+// the 100 ms position tick sees p >= d and pauses there.
+TEST_F(ViewOnWmp, PositionTickFindsTheEndOfTheMedium) {
+  jumpBackSeconds = 5;
+  CTolvView view(*player, form, timers, messages);
+  open();
+  player->setCurrentPosition(28.5);
+  view.PlayToggle();
+  bool pauseRefused = false;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        pauseRefused = NotImplemented([&] { view.PositionTick(); });
+        return pauseRefused || !view.playing;
+      },
+      10000));
+  EXPECT_NEAR(player->currentPosition(), 30.0, 0.01) << "no jump-back at the end";
+  if (!pauseRefused) EXPECT_EQ(form.pos[0], 30);
+}
+
 }  // namespace
 }  // namespace tolv
