@@ -23,12 +23,16 @@ CTipHotkeysTable MakeDefaultHotkeys() {
   }};
 }
 
+std::array<bool, kHotkeyCount> DefaultHotkeyDisabled() {
+  std::array<bool, kHotkeyCount> flags{};
+  flags[HotkeySpeedToggle - 1] = flags[HotkeyIncreaseSpeed - 1] = flags[HotkeyDecreaseSpeed - 1] = true;
+  return flags;
+}
+
 // Filled here as well as at start-up so that a key event arriving early never meets empty records.
 CTipHotkeysTable HotkeyTable = MakeDefaultHotkeys();
 CTipHotkeysTable DefaultHotkeyTable = MakeDefaultHotkeys();
-std::array<bool, kHotkeyCount> hotkeyDisabled = {false, false, false, false, false, false,
-                                                 false, false, false, false, false, false,
-                                                 false, true,  true,  true};
+std::array<bool, kHotkeyCount> hotkeyDisabled = DefaultHotkeyDisabled();
 
 void FillDefaultHotkeys() {
   HotkeyTable = MakeDefaultHotkeys();

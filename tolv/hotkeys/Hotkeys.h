@@ -47,6 +47,8 @@ extern std::array<bool, kHotkeyCount> hotkeyDisabled;
 
 // The sixteen factory records in table order.
 CTipHotkeysTable MakeDefaultHotkeys();
+// The factory disable flags: only the three speed hotkeys are off.
+std::array<bool, kHotkeyCount> DefaultHotkeyDisabled();
 
 // Start-up: both tables get the factory records. The disable flags are left alone;
 // the configuration file is read afterwards and overwrites keys, labels, texts and flags.

@@ -10,8 +10,7 @@ class ScopedHotkeyTables {
   ScopedHotkeyTables()
       : table_(tolv::HotkeyTable), defaults_(tolv::DefaultHotkeyTable), disabled_(tolv::hotkeyDisabled) {
     tolv::FillDefaultHotkeys();
-    tolv::hotkeyDisabled = {false, false, false, false, false, false, false, false,
-                            false, false, false, false, false, true,  true,  true};
+    tolv::hotkeyDisabled = tolv::DefaultHotkeyDisabled();
   }
   ~ScopedHotkeyTables() {
     tolv::HotkeyTable = table_;
