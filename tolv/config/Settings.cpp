@@ -12,6 +12,9 @@ int toggleSpeedPercent = 0;
 bool displayTimeRemaining = false;
 bool switchPedalFfRew = false;
 bool vecPedalLayout = false;
+int intervalTimestamps = 0;
+int paragraphTimestamps = 0;
+int paragraphEnterCount = 2;
 
 void ResetPlaybackSettings() {
   playMode = PlayModeFixedLength;
@@ -24,6 +27,9 @@ void ResetPlaybackSettings() {
   displayTimeRemaining = false;
   switchPedalFfRew = false;
   vecPedalLayout = false;
+  intervalTimestamps = 0;
+  paragraphTimestamps = 0;
+  paragraphEnterCount = 2;
 }
 
 }  // namespace tolv

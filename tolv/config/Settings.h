@@ -22,6 +22,11 @@ extern bool displayTimeRemaining;
 extern bool switchPedalFfRew;
 extern bool vecPedalLayout;      // set by the USB pedal reader when it opens a pedal
 
+// Automatic timestamps (kept with the named configuration).
+extern int intervalTimestamps;   // 0/1
+extern int paragraphTimestamps;  // 0/1
+extern int paragraphEnterCount;  // Enter presses that make a new paragraph
+
 // Puts every variable above back to its first-start value.
 void ResetPlaybackSettings();
 
