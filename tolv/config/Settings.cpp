@@ -15,6 +15,7 @@ bool vecPedalLayout = false;
 int intervalTimestamps = 0;
 int paragraphTimestamps = 0;
 int paragraphEnterCount = 2;
+int useClipboardForWord = 0;
 
 void ResetPlaybackSettings() {
   playMode = PlayModeFixedLength;
@@ -30,6 +31,7 @@ void ResetPlaybackSettings() {
   intervalTimestamps = 0;
   paragraphTimestamps = 0;
   paragraphEnterCount = 2;
+  useClipboardForWord = 0;
 }
 
 }  // namespace tolv

@@ -27,6 +27,10 @@ extern int intervalTimestamps;   // 0/1
 extern int paragraphTimestamps;  // 0/1
 extern int paragraphEnterCount;  // Enter presses that make a new paragraph
 
+// "Add Word timestamps from clipboard": non-zero skips the word processor's
+// automation and always pastes through the clipboard.
+extern int useClipboardForWord;  // 0/1
+
 // Puts every variable above back to its first-start value.
 void ResetPlaybackSettings();
 
