@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testsupport/win32/WinTest.h"
@@ -229,6 +230,30 @@ TEST_F(InsertTextOnWindows, EmptyTextStillSendsTheKeystrokes) {
   SendMessageW(edit, EM_SETSEL, 0, -1);
   Insert(L"");
   EXPECT_TRUE(editShows(L""));
+}
+
+TEST_F(InsertTextOnWindows, ClipboardHeldElsewhereInsertsNothing) {
+  useClipboardForWord = 1;
+  ASSERT_TRUE(putOnClipboard("before"));
+  HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread holder([&] {
+    const bool ok = OpenClipboard(nullptr);
+    SetEvent(opened);
+    WaitForSingleObject(release, 10000);
+    if (ok) CloseClipboard();
+  });
+  WaitForSingleObject(opened, 10000);
+  Insert(kStamp);
+  SetEvent(release);
+  holder.join();
+  CloseHandle(opened);
+  CloseHandle(release);
+  const std::vector<uint8_t> held = clipboardBytes(CF_TEXT);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(held.data())), "before");
+  // A Ctrl+V from the refused insertion would paste "before" or a second "x".
+  Insert(L"x");
+  EXPECT_TRUE(editShows(L"x")) << "edit holds " << editText().size() << " characters";
 }
 
 TEST_F(InsertTextOnWindows, RunningWordGetsTheTextFormattedAndTheClipboardIsUntouched) {
