@@ -3,6 +3,15 @@
 // integers). Only what the update check needs; never throws.
 #include <string>
 
+// <windows.h> maps these names onto the old ini-file functions; the player
+// never uses those, and the methods below must keep one name everywhere.
+#ifdef GetProfileInt
+#undef GetProfileInt
+#endif
+#ifdef WriteProfileInt
+#undef WriteProfileInt
+#endif
+
 namespace tolv {
 
 class IProfileStore {
