@@ -87,6 +87,20 @@ TEST_F(EndToEndStartUp, CitrixLogsTheSessionIntoItsOwnFileAndSendsNoGreeting) {
   EXPECT_EQ(0, emulator.stat("cfa"));
 }
 
+TEST_F(EndToEndStartUp, ASecondCopyInTheSameSessionLeavesAtOnceWithoutTouchingAnything) {
+  RelayProcess relay;
+  ASSERT_TRUE(relay.startAndWaitReady());
+  const testing::Lines before = relay.lines();
+  kit::Child second;
+  ASSERT_TRUE(second.start(L"vcbridge_testhost.exe", L""));
+  EXPECT_EQ(0, second.wait(20000));
+  EXPECT_EQ(before, relay.lines()) << "not a line from the second copy";
+  EXPECT_EQ(1, emulator.stat("dssopens"));
+  EXPECT_EQ(1, emulator.stat("cfaopens"));
+  EXPECT_TRUE(relay.running());
+  EXPECT_EQ(0, runCaptured(L"vcbridge-check.exe", L"").exitCode) << "the first one still answers";
+}
+
 // ---- requests and responses -------------------------------------------------
 
 using EndToEndRequests = testing::RelaySessionTest;
