@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tolv/config/Settings.h"
+#include "tolv/timestamps/TimestampStyle.h"
 
 namespace tolv {
 
@@ -122,6 +123,10 @@ void PasteThroughClipboard(const std::wstring& text, const TextPorts& ports) {
 void InsertText(std::wstring text, const TextPorts& ports, TextAppearance appearance) {
   if (useClipboardForWord == 0 && TypeIntoWord(text, ports.automation, appearance)) return;
   PasteThroughClipboard(text, ports);
+}
+
+void CTextInserter::InsertText(const std::wstring& text) {
+  InsertText(text, {timestampStyle.boldTimestamps != 0, timestampStyle.italicTimestamps != 0});
 }
 
 }  // namespace tolv

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tolv/timestamps/TextPorts.h"
+#include "tolv/timestamps/TextSink.h"
 
 namespace tolv {
 
@@ -48,11 +49,14 @@ std::string NarrowInCLocale(const std::wstring& text, size_t bufferSize);
 // The text as UTF-16 code units (wchar_t is 32-bit on some platforms).
 std::u16string ToUtf16(const std::wstring& text);
 
-// The view's side of it: the ports and the clipboard lock that lives as long as the view.
-class CTextInserter {
+// The view's side of it: the ports and the clipboard lock that lives as long
+// as the view. As a text sink it takes bold and italics from the current
+// timestamp style at the moment of each call, for every text it types.
+class CTextInserter : public ITextSink {
  public:
   CTextInserter(IAutomationPort& automation, IClipboardPort& clipboard, IKeyboardPort& keyboard)
       : ports_{automation, clipboard, keyboard, lock_} {}
+  void InsertText(const std::wstring& text) override;
   void InsertText(std::wstring text, TextAppearance appearance) {
     tolv::InsertText(std::move(text), ports_, appearance);
   }

@@ -6,6 +6,7 @@
 
 #include "tolv/config/Settings.h"
 #include "tolv/timestamps/InsertText.h"
+#include "tolv/timestamps/TimestampStyle.h"
 #include "tolv/timestamps/tests/fakes/TextPortsFakes.h"
 
 using namespace tolv;
@@ -224,6 +225,25 @@ TEST(CTextInserter, RepeatedInsertionsLeaveItsLockFree) {
   inserter.InsertText(L"two", {});
   EXPECT_EQ(keyboard.calls.size(), 2u);
   EXPECT_EQ(clipboard.contents[ClipboardText], Bytes({'t', 'w', 'o'}, 9));
+}
+
+TEST(CTextInserter, AsATextSinkItTakesBoldAndItalicsFromTheCurrentStyle) {
+  const TimestampStyle saved = timestampStyle;
+  FakeTextPorts fake;
+  CTextInserter inserter(fake.automation, fake.clipboard, fake.keyboard);
+  ITextSink& sink = inserter;
+  timestampStyle.boldTimestamps = 0;
+  timestampStyle.italicTimestamps = 1;
+  sink.InsertText(L"a");
+  timestampStyle.boldTimestamps = 1;
+  timestampStyle.italicTimestamps = 0;
+  sink.InsertText(L"b");
+  timestampStyle = saved;
+  CallLog selectionCalls;
+  for (const auto& call : fake.log)
+    if (call.rfind("Selection", 0) == 0) selectionCalls.push_back(call);
+  EXPECT_EQ(selectionCalls, (CallLog{"Selection.Invoke(603)", "Selection.Invoke(507,a)", "Selection.Invoke(603)",
+                                     "Selection.Invoke(602)", "Selection.Invoke(507,b)", "Selection.Invoke(602)"}));
 }
 
 }  // namespace
