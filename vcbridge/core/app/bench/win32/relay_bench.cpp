@@ -381,6 +381,7 @@ int run(const Options& o) {
   // share shows what those polls cost on the other side of the double.
   HANDLE emulatorProcess = relaySide.process().handle();
   const double idleBefore = cpuMs(process), emulatorBefore = cpuMs(emulatorProcess);
+  note("relay idle: from now on nothing is asked of it for %d s", o.idleSeconds);
   Sleep(DWORD(o.idleSeconds) * 1000);
   const double idleCpu = cpuMs(process) - idleBefore, emulatorIdle = cpuMs(emulatorProcess) - emulatorBefore;
   note("relay idle CPU: %.1f ms over %d s (%.4f %% of one core); the emulator meanwhile: %.1f ms", idleCpu,
