@@ -1,0 +1,35 @@
+#include "tolv/config/Settings.h"
+
+namespace tolv {
+
+int playMode = PlayModeFixedLength;
+int playLengthSeconds = 0;
+int jumpBackSeconds = 0;
+int pxSeconds = 0;
+int rxSeconds = 0;
+int speedPercent = 0;
+int toggleSpeedPercent = 0;
+bool displayTimeRemaining = false;
+bool switchPedalFfRew = false;
+bool vecPedalLayout = false;
+int intervalTimestamps = 0;
+int paragraphTimestamps = 0;
+int paragraphEnterCount = 2;
+
+void ResetPlaybackSettings() {
+  playMode = PlayModeFixedLength;
+  playLengthSeconds = 0;
+  jumpBackSeconds = 0;
+  pxSeconds = 0;
+  rxSeconds = 0;
+  speedPercent = 0;
+  toggleSpeedPercent = 0;
+  displayTimeRemaining = false;
+  switchPedalFfRew = false;
+  vecPedalLayout = false;
+  intervalTimestamps = 0;
+  paragraphTimestamps = 0;
+  paragraphEnterCount = 2;
+}
+
+}  // namespace tolv

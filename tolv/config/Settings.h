@@ -1,0 +1,33 @@
+#pragma once
+// Process-wide settings of the player. The configuration files load and save
+// these variables; dialogs edit them in place. Values here are those in force
+// before any configuration file has been read.
+
+namespace tolv {
+
+enum PlayMode : int {
+  PlayModeFixedLength = 0,  // play for playLengthSeconds, then stop
+  PlayModeWhileHeld = 1,    // play while PLAY is held
+  PlayModeToggle = 2,       // play until pause, stop, rewind or fast forward
+};
+
+extern int playMode;
+extern int playLengthSeconds;
+extern int jumpBackSeconds;      // negative: STOP returns to the start instead
+extern int pxSeconds;            // 0 or less disables PX
+extern int rxSeconds;            // 0 or less disables RX
+extern int speedPercent;         // last position of the speed slider
+extern int toggleSpeedPercent;   // 25..250 once set through the form
+extern bool displayTimeRemaining;
+extern bool switchPedalFfRew;
+extern bool vecPedalLayout;      // set by the USB pedal reader when it opens a pedal
+
+// Automatic timestamps (kept with the named configuration).
+extern int intervalTimestamps;   // 0/1
+extern int paragraphTimestamps;  // 0/1
+extern int paragraphEnterCount;  // Enter presses that make a new paragraph
+
+// Puts every variable above back to its first-start value.
+void ResetPlaybackSettings();
+
+}  // namespace tolv

@@ -1,0 +1,134 @@
+#pragma once
+// The playback side of the main form view: transport operations, the view's
+// window timers, the time display with its sliders, and the stopwatch. All of
+// it runs on the user-interface thread; nothing here locks.
+//
+// Errors of the player (PlayerError) are not caught: the operation in
+// progress ends where the call failed and the framework reports it.
+#include "tolv/playback/CMySliders.h"
+#include "tolv/playback/MediaPlayer.h"
+#include "tolv/playback/TolvForm.h"
+
+namespace tolv {
+
+// Window timer identifiers of the view.
+enum : unsigned {
+  AutoStopTimerId = 4,
+  RewFfPollTimerId = 110,
+  PositionTimerId = 111,
+  PlayHeldPollTimerId = 114,
+  PxTimerId = 122,
+  StopwatchTimerId = 125,
+};
+constexpr unsigned RewFfPollPeriodMs = 67;
+constexpr unsigned PositionPeriodMs = 100;
+constexpr unsigned PlayHeldPollPeriodMs = 100;
+constexpr unsigned StopwatchPeriodMs = 1000;
+
+// Foot-switch messages of the dictation-device maker's library; WPARAM 1 pressed, 0 released.
+constexpr unsigned WM_DVR_BUTTON_FS_REW = 0x608;
+constexpr unsigned WM_DVR_BUTTON_FS_LISTEN = 0x609;
+constexpr unsigned WM_DVR_BUTTON_FS_FF = 0x60A;
+
+// Runs first on every position tick (automatic timestamps).
+class IPositionTickListener {
+ public:
+  virtual ~IPositionTickListener() = default;
+  virtual void AutoTimestampTick() = 0;
+};
+
+class CTolvView {
+ public:
+  CTolvView(IMediaPlayer& player, ITolvForm& form, ITimerPort& timers, IMessageBoxes& messages);
+
+  // --- transport state ---
+  bool playing = false;
+  int stepSeconds = 1;
+  bool rewFfStepping = false;
+  bool speedToggled = false;
+
+  // --- display state ---
+  long long lastDurationShown = -1;
+  long long lastDragLabel = -1;
+  int lastKnownPosition = 0;
+  bool stopwatchRunning = false;
+  int stopwatchSeconds = 0;
+
+  // --- start and end of the view ---
+  // Slider ranges and first positions: volume 0..100 at 50, speed 20..250 at
+  // speedPercent, balance 0..200 at 100.
+  void InitTransportControls();
+  // REW/FF poll, position timer and PLAY-held poll.
+  void StartTransportTimers();
+  void StopTransportTimers();
+  void setPositionTickListener(IPositionTickListener* listener) { tickListener_ = listener; }
+
+  // --- transport operations ---
+  void PlayToggle();
+  void Stop();
+  void RewindStep();
+  void FastForwardStep();
+  void SetHeld(TransportButton button, bool pressed);
+  void ReleaseRewFf(TransportButton button);
+  void PlaySeconds();
+  void RewindAndPlay();
+  void SpeedToggle();
+  void IncreaseSpeed();
+  void DecreaseSpeed();
+  void ApplySpeed();
+  void ApplyVolume();
+  void ApplyBalance();
+
+  // --- window events ---
+  void OnTimer(unsigned id);
+  // A mouse click (release) on REW or FF.
+  void OnRewFfClicked();
+  // "set" beside the toggle speed edit.
+  void OnSetToggleSpeed();
+  // "50%" and "100%": the speed follows through the slider's repaint.
+  void OnSpeedPreset(int percent);
+  // Foot-switch library message; `accepted` is false when it comes from a
+  // foot switch other than the opened one, or while a USB pedal of the VEC
+  // layout is in use.
+  void OnFootSwitchMessage(unsigned message, unsigned wParam, bool accepted = true);
+
+  // Slider notifications.
+  void OnSliderLButtonDown(SliderId slider, bool onThumb, int x);
+  void OnSliderLButtonUp(SliderId slider);
+  void OnSliderCustomDraw(SliderId slider);
+  void OnSliderEndDrag(SliderId slider);
+  CMySliders& slider(SliderId id);
+
+  // Go-to-time button.
+  void OnGoToTime();
+
+  // Stopwatch buttons.
+  void OnStopwatchStartPause();
+  void OnStopwatchReset();
+
+  // Timer bodies, callable on their own (the benchmark uses them).
+  void RewFfPollTick();
+  void PositionTick();
+  void PlayHeldPollTick();
+  void StopwatchTick();
+
+ private:
+  void Step(bool forward);
+  void ShowPositionLabel(long long seconds);
+  void ReseekAtCurrentPosition();
+  void RestartAfterSpeedChange();
+  void PositionDisplayTick();
+  void EndOfMediumCheck();
+  long long ShownTime(int position);
+  void OnPositionSliderDraw();
+  void OnPositionSliderEndDrag();
+
+  IMediaPlayer& player_;
+  ITolvForm& form_;
+  ITimerPort& timers_;
+  IMessageBoxes& messages_;
+  IPositionTickListener* tickListener_ = nullptr;
+  CMySliders positionSlider_, volumeSlider_, speedSlider_, balanceSlider_;
+};
+
+}  // namespace tolv
