@@ -11,13 +11,4 @@ HttpResponse FakeHttpClient::Get(const std::wstring& url) {
   return next_;
 }
 
-int FakeProfileStore::GetProfileInt(const std::wstring& section, const std::wstring& name, int def) {
-  auto it = values.find({section, name});
-  return it == values.end() ? def : it->second;
-}
-
-void FakeProfileStore::WriteProfileInt(const std::wstring& section, const std::wstring& name, int value) {
-  values[{section, name}] = value;
-}
-
 }  // namespace tolv::testing

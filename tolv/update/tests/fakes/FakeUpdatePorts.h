@@ -1,11 +1,12 @@
 #pragma once
 // Fakes of the update check's ports: a scripted HTTP client, an in-memory
-// profile store and an offer window that records what it was shown.
+// profile store (the player's own fake) and an offer window that records what it was shown.
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tolv/app/tests/fakes/FakeProfileStore.h"
 #include "tolv/update/UpdateCheck.h"
 
 namespace tolv::testing {
@@ -22,14 +23,6 @@ class FakeHttpClient : public IHttpClient {
 
  private:
   HttpResponse next_{L"Error 12029 has occurred.\n", 0, {}};
-};
-
-class FakeProfileStore : public IProfileStore {
- public:
-  int GetProfileInt(const std::wstring& section, const std::wstring& name, int def) override;
-  void WriteProfileInt(const std::wstring& section, const std::wstring& name, int value) override;
-
-  std::map<std::pair<std::wstring, std::wstring>, int> values;
 };
 
 class FakeUpdateOffer : public IUpdateOffer {
