@@ -15,6 +15,17 @@ bool vecPedalLayout = false;
 int intervalTimestamps = 0;
 int paragraphTimestamps = 0;
 int paragraphEnterCount = 2;
+int intervalSeconds = 0;
+int delayTimestamps = 0;
+int delaySeconds = 5;
+int subtractTimestamps = 0;
+int subtractSeconds = 5;
+int paragraphNewLine = 1;
+int timestampOffset = 0;
+std::wstring timestampOffsetSign;
+std::wstring timestampOffsetHours;
+std::wstring timestampOffsetMinutes;
+std::wstring timestampOffsetSeconds;
 
 void ResetPlaybackSettings() {
   playMode = PlayModeFixedLength;
@@ -30,6 +41,17 @@ void ResetPlaybackSettings() {
   intervalTimestamps = 0;
   paragraphTimestamps = 0;
   paragraphEnterCount = 2;
+  intervalSeconds = 0;
+  delayTimestamps = 0;
+  delaySeconds = 5;
+  subtractTimestamps = 0;
+  subtractSeconds = 5;
+  paragraphNewLine = 1;
+  timestampOffset = 0;
+  timestampOffsetSign.clear();
+  timestampOffsetHours.clear();
+  timestampOffsetMinutes.clear();
+  timestampOffsetSeconds.clear();
 }
 
 }  // namespace tolv

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 // Process-wide settings of the player. The configuration files load and save
 // these variables; dialogs edit them in place. Values here are those in force
 // before any configuration file has been read.
@@ -26,6 +28,20 @@ extern bool vecPedalLayout;      // set by the USB pedal reader when it opens a 
 extern int intervalTimestamps;   // 0/1
 extern int paragraphTimestamps;  // 0/1
 extern int paragraphEnterCount;  // Enter presses that make a new paragraph
+extern int intervalSeconds;      // 0 until chosen: no interval timestamps
+extern int delayTimestamps;      // 0/1
+extern int delaySeconds;
+extern int subtractTimestamps;   // 0/1
+extern int subtractSeconds;
+extern int paragraphNewLine;     // 0/1: CR LF after a paragraph timestamp
+
+// "Timestamps Start From" (kept with the main configuration): seconds added to
+// every position before it is written, and the dialog texts it was made from.
+extern int timestampOffset;
+extern std::wstring timestampOffsetSign;  // "+" or "-"
+extern std::wstring timestampOffsetHours;
+extern std::wstring timestampOffsetMinutes;
+extern std::wstring timestampOffsetSeconds;
 
 // Puts every variable above back to its first-start value.
 void ResetPlaybackSettings();

@@ -80,6 +80,8 @@ class CapturedRun {
     return true;
   }
 
+  bool running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
   ProgramRun finish(DWORD timeoutMs) {
     ProgramRun r;
     if (process_) {

@@ -20,6 +20,8 @@
 //   --expect-notifications N  wait for N notifications from the ring
 //   --timeout MS            time-out of each answer and of the wait for notices (default 5000)
 //   --wait-relay MS         wait up to MS for the relay's window to appear (default 0)
+//   --retry-pause MS        after an answer with resultCode 9 (channel down), wait MS
+//                           before the next request, as an application would (default 0)
 //
 // Lines printed (one per event):
 //   client ready: segment <name>, reply window 0x<hex>
@@ -73,6 +75,7 @@ struct Options {
   int expectNotifications = 0;
   DWORD timeoutMs = 5000;
   DWORD waitRelayMs = 0;
+  DWORD retryPauseMs = 0;
 };
 
 uint32_t fnv1a(const std::vector<uint8_t>& d) {
@@ -157,6 +160,9 @@ bool parse(int argc, wchar_t** argv, Options* o) {
     } else if (a == L"--wait-relay") {
       if (!value(&n)) return false;
       o->waitRelayMs = n;
+    } else if (a == L"--retry-pause") {
+      if (!value(&n) || n > 60000) return false;
+      o->retryPauseMs = n;
     } else {
       return false;
     }
@@ -262,6 +268,7 @@ int run(const Options& o) {
         const bool open = a.data.size() >= 4 && a.data[0] == 1 && !a.data[1] && !a.data[2] && !a.data[3];
         say("channel open: %s", open ? "yes" : "no");
       }
+      if (a.header.resultCode == 9 && o.retryPauseMs) client.waitForEvents(SIZE_MAX, o.retryPauseMs);
     }
     printEvents(client, tally);
   }
@@ -306,7 +313,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("usage: vcb_sample_app.exe [--keyA N] [--keyB N] [--request C] [--data-len N] [--pattern N]\n"
                "  [--first-word N] [--repeat K] [--channel-state] [--end-relay] [--subscribe]\n"
                "  [--stay-subscribed] [--expect-notices N] [--expect-notifications N] [--timeout MS]\n"
-               "  [--wait-relay MS]\n",
+               "  [--wait-relay MS] [--retry-pause MS]\n",
                stderr);
     return 9;
   }
