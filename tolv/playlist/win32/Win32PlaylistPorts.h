@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "tolv/playlist/PlaylistPorts.h"
+
+namespace tolv {
+
+// The C library's clock and local time.
+class Win32Clock : public IClock {
+ public:
+  int64_t now() override;
+  std::wstring localText(int64_t time, const wchar_t* format) override;
+};
+
+// Message boxes owned by a window; boxes without a caption of their own get the application's.
+class Win32PlaylistMessages : public IPlaylistMessages {
+ public:
+  Win32PlaylistMessages(HWND owner, std::wstring appCaption) : owner_(owner), appCaption_(std::move(appCaption)) {}
+  void show(std::wstring_view caption, std::wstring_view text) override;
+  bool ask(std::wstring_view text) override;
+
+ private:
+  HWND owner_;
+  std::wstring appCaption_;
+};
+
+// DWORD values under HKEY_CURRENT_USER\<key>\Playlist.
+class Win32PlaylistSettings : public IPlaylistSettings {
+ public:
+  explicit Win32PlaylistSettings(std::wstring key = L"Software\\Quenmark\\Tolv") : key_(std::move(key) + L"\\Playlist") {}
+  std::optional<int> readInt(const wchar_t* name) override;
+  void writeInt(const wchar_t* name, int value) override;
+
+ private:
+  std::wstring key_;
+};
+
+}  // namespace tolv
