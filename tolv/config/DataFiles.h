@@ -27,6 +27,12 @@ class IDataFiles {
   virtual std::optional<uint64_t> fileSize(const std::wstring& path) = 0;
   // The folder of the record files, ending in a backslash.
   virtual std::wstring dataFolder() = 0;
+  // Creates the folder (path ends in a backslash) unless it exists; its parent
+  // must exist. True when the folder exists afterwards. Never throws.
+  virtual bool createFolder(const std::wstring& path) = 0;
+  // Names of the files (not folders) directly inside the folder (path ends in a
+  // backslash), in no particular order; empty when it cannot be listed.
+  virtual std::vector<std::wstring> listFiles(const std::wstring& folder) = 0;
 };
 
 // The data folder is the executable's folder: its module path up to and

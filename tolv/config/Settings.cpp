@@ -27,6 +27,19 @@ std::wstring timestampOffsetHours;
 std::wstring timestampOffsetMinutes;
 std::wstring timestampOffsetSeconds;
 int useClipboardForWord = 0;
+int appearanceColorFrom = 0;
+int appearanceColorTo = 0;
+bool alwaysOnTop = false;
+bool philipsEquipment = false;
+bool showVideoResizeHelp = true;
+bool convertFlvToMpg = true;
+bool convertWmvToMpg = true;
+bool convertMp3ToWav = true;
+bool convertWmaToWav = true;
+bool convertMp4aToMpg = true;
+bool convertMp4ToMpg = false;
+std::wstring currentConfigurationName;
+ReservedConfigFields reservedConfig;
 
 void ResetPlaybackSettings() {
   playMode = PlayModeFixedLength;
@@ -54,6 +67,19 @@ void ResetPlaybackSettings() {
   timestampOffsetMinutes.clear();
   timestampOffsetSeconds.clear();
   useClipboardForWord = 0;
+  appearanceColorFrom = 0;
+  appearanceColorTo = 0;
+  alwaysOnTop = false;
+  philipsEquipment = false;
+  showVideoResizeHelp = true;
+  convertFlvToMpg = true;
+  convertWmvToMpg = true;
+  convertMp3ToWav = true;
+  convertWmaToWav = true;
+  convertMp4aToMpg = true;
+  convertMp4ToMpg = false;
+  currentConfigurationName.clear();
+  reservedConfig = {};
 }
 
 }  // namespace tolv

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <cstdint>
 #include <string>
 
 // Process-wide settings of the player. The configuration files load and save
@@ -46,6 +48,42 @@ extern std::wstring timestampOffsetSeconds;
 // "Add Word timestamps from clipboard": non-zero skips the word processor's
 // automation and always pastes through the clipboard.
 extern int useClipboardForWord;  // 0/1
+
+// Main window and pedal options.
+extern int appearanceColorFrom;  // top-left of the background gradient, 0x00BBGGRR
+extern int appearanceColorTo;    // bottom-right of the gradient
+extern bool alwaysOnTop;
+extern bool philipsEquipment;    // use the dictation maker's pedal components (read at start-up)
+extern bool showVideoResizeHelp; // hint shown when a video is opened
+
+// Media converted before playing.
+extern bool convertFlvToMpg;
+extern bool convertWmvToMpg;
+extern bool convertMp3ToWav;
+extern bool convertWmaToWav;
+extern bool convertMp4aToMpg;
+extern bool convertMp4ToMpg;
+
+// Name of the named configuration in use; empty stands for "DEFAULT".
+extern std::wstring currentConfigurationName;
+
+// Fields of the main configuration file that nothing else uses; they are kept
+// only so that a save writes back what was read.
+struct ReservedConfigFields {
+  // Per-extension flags: mp3, wma, dss, ds2, dvf, msv, mpeg, wmv. Confirming
+  // the settings dialog clears them.
+  std::array<int32_t, 8> extensionFlags{};
+  int32_t dateFlag = 0;  // a save sets a 0 to 1 first
+  int32_t dateStatus = 0;
+  double dateValue = 0.0;
+  std::array<std::wstring, 4> textsBeforeResizeHelp{L"", L":", L":", L""};
+  std::array<std::wstring, 2> textsAfterResizeHelp{};
+  int32_t valueBeforeOffset = 0;
+  std::array<int32_t, 2> valuesAfterOffset{};
+
+  bool operator==(const ReservedConfigFields&) const = default;
+};
+extern ReservedConfigFields reservedConfig;
 
 // Puts every variable above back to its first-start value.
 void ResetPlaybackSettings();

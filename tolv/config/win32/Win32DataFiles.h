@@ -11,6 +11,8 @@ class Win32DataFiles : public IDataFiles {
   bool canOpen(const std::wstring& path) override;
   std::optional<uint64_t> fileSize(const std::wstring& path) override;
   std::wstring dataFolder() override;
+  bool createFolder(const std::wstring& path) override;
+  std::vector<std::wstring> listFiles(const std::wstring& folder) override;
 };
 
 // Full path of the running executable.

@@ -1,7 +1,9 @@
 #pragma once
 // Files in memory. A replace writes the temporary file first and renames it
 // over the target, so a write that fails part-way leaves the old file and a
-// stray temporary, as on a full disk.
+// stray temporary, as on a full disk. The data folder always exists; a file
+// in a sub-folder can only be written once that folder was created (or listed
+// in `folders`).
 #include <map>
 #include <optional>
 #include <set>
@@ -21,6 +23,7 @@ class FakeDataFiles : public IDataFiles {
   std::set<std::wstring> locked;       // exist but cannot be opened
   std::optional<size_t> diskSpace;     // bytes a write may still add
   std::map<std::wstring, uint64_t> sizes;  // sizes reported instead of the content's
+  std::set<std::wstring> folders;      // existing sub-folders, each ending in a backslash
   int replaces = 0;
   int reads = 0;
 
@@ -36,8 +39,11 @@ class FakeDataFiles : public IDataFiles {
   bool canOpen(const std::wstring& path) override;
   std::optional<uint64_t> fileSize(const std::wstring& path) override;
   std::wstring dataFolder() override { return folder_; }
+  bool createFolder(const std::wstring& path) override;
+  std::vector<std::wstring> listFiles(const std::wstring& folder) override;
 
  private:
+  bool folderExists(const std::wstring& path) const;
   std::wstring folder_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "testsupport/win32/WinTest.h"
 #include "tolv/config/win32/Win32DataFiles.h"
 
@@ -75,6 +77,27 @@ TEST_F(Win32DataFilesTest, MissingFolderFailsQuietly) {
   const std::wstring nowhere = kit::exeFolder() + kit::uniqueName(L"nofolder") + L"\\x.tolv";
   EXPECT_FALSE(files.replaceFile(nowhere, Bytes{1}));
   EXPECT_FALSE(files.fileSize(nowhere));
+}
+
+TEST_F(Win32DataFilesTest, CreatesAndListsFolders) {
+  const std::wstring dir = kit::exeFolder() + kit::uniqueName(L"folder") + L"\\";
+  EXPECT_TRUE(files.listFiles(dir).empty());
+  EXPECT_FALSE(files.createFolder(dir + L"inner\\"));  // the parent is missing
+  ASSERT_TRUE(files.createFolder(dir));
+  EXPECT_TRUE(files.createFolder(dir));  // already there
+  ASSERT_TRUE(files.createFolder(dir + L"inner\\"));
+  ASSERT_TRUE(files.replaceFile(dir + L"DEFAULT", Bytes{1}));
+  ASSERT_TRUE(files.replaceFile(dir + L"Client A", Bytes{2}));
+  EXPECT_FALSE(files.createFolder(dir + L"DEFAULT\\"));  // a file of that name
+
+  auto names = files.listFiles(dir);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"Client A", L"DEFAULT"}));  // no folders, no "." or ".."
+
+  DeleteFileW((dir + L"DEFAULT").c_str());
+  DeleteFileW((dir + L"Client A").c_str());
+  RemoveDirectoryW((dir + L"inner").c_str());
+  RemoveDirectoryW(dir.c_str());
 }
 
 }  // namespace
