@@ -220,18 +220,31 @@ void SaveNamedConfiguration(IDataFiles& files) {
 
 void LoadMainConfiguration(IDataFiles& files) {
   files.createFolder(ConfigurationFolderPath(files));
+  bool namedRead = false;
   bool complete = false;
   if (const auto bytes = files.readFile(MainConfigurationPath(files), kMaxConfigurationFileBytes)) {
     FieldReader in(*bytes);
     MainHead(in);
     if (in.ok()) {
       LoadNamedConfiguration(files);
+      namedRead = true;
       MainTail(in);
       complete = in.ok();
     }
   }
   if (!complete) {
-    // A first start or a damaged file: put a whole file in its place at once.
+    // A first start or a damaged file: a whole file takes its place at once,
+    // and "DEFAULT" becomes current. The rewrite also saves the named
+    // configuration, so memory must hold DEFAULT's own values first: written
+    // over another configuration, or over a saved DEFAULT, the values of a
+    // half-read file would destroy it.
+    const bool defaultSaved = files.canOpen(NamedConfigurationPath(files, kDefaultConfigurationName));
+    if (!namedRead && !defaultSaved) {
+      currentConfigurationName.clear();  // written as on a first start; DEFAULT gets what is in memory
+    } else if (!namedRead || currentConfigurationName != kDefaultConfigurationName) {
+      currentConfigurationName = kDefaultConfigurationName;
+      LoadNamedConfiguration(files);
+    }
     SaveMainConfiguration(files);
     currentConfigurationName = kDefaultConfigurationName;
     RebuildPatterns();

@@ -30,8 +30,9 @@ std::wstring NamedConfigurationPath(IDataFiles& files, const std::wstring& name)
 
 // Reads tolv3.cfg and, half-way through, the current named configuration. A
 // missing, short or unreadable file keeps what was read, is written again at
-// once with the values in memory, and leaves "DEFAULT" as the current name.
-// Creates the Configuration folder when it is missing.
+// once with the values in memory, and leaves "DEFAULT" as the current name;
+// a saved DEFAULT is loaded before that rewrite, and no other named
+// configuration is written. Creates the Configuration folder when it is missing.
 void LoadMainConfiguration(IDataFiles& files);
 // Writes tolv3.cfg and the current named configuration. Write failures are
 // ignored; a failed write leaves the previous file whole.

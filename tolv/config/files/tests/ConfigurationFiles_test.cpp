@@ -261,9 +261,12 @@ TEST_F(ConfigurationFiles, NamedConfigurationOverridesShortcutsOneToFive) {
 }
 
 // A short main file: the fields read stay, the rest keep their first-start
-// values, and a whole file replaces it at once.
+// values, and a whole file replaces it at once. "DEFAULT" becomes current with
+// its saved values; no other named configuration is written over.
 TEST_F(ConfigurationFiles, ShortOrDamagedMainFileIsRewrittenWhole) {
   const Fields distinct = DistinctMainFields();
+  const Fields clientA = DistinctNamedFields();
+  const Fields savedDefault = DistinctNamedFields('Q', L"q");
   const Bytes whole = Join(distinct);
   auto upTo = [&](size_t fields) { return Join(distinct, 1, fields); };
   auto with = [](Bytes b, const Bytes& tail) {
@@ -274,45 +277,59 @@ TEST_F(ConfigurationFiles, ShortOrDamagedMainFileIsRewrittenWhole) {
     const char* what;
     Bytes file;
     size_t fieldsRead;  // whole fields taken from the file
+    bool defaultSaved;  // Configuration\DEFAULT exists
   };
   const Case cases[] = {
-      {"empty", {}, 0},
-      {"cut inside a string", with(upTo(8), {0xFF, 0xFE, 0xFF, 0x05, 'A', 0}), 8},
-      {"32-bit length of 4G characters", with(upTo(8), {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 8},
-      {"16-bit length past the end", with(upTo(66), {0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x40, 'C', 0}), 66},
-      {"cut after the named configuration", upTo(80), 80},
-      {"length past the end in the last part", with(upTo(91), {0xFF, 0xFE, 0xFF, 0xF0, 'N', 0}), 91},
-      {"last field short", Bytes(whole.begin(), whole.end() - 1), 104},
+      {"empty", {}, 0, false},
+      {"empty, DEFAULT saved", {}, 0, true},
+      {"cut inside a string", with(upTo(8), {0xFF, 0xFE, 0xFF, 0x05, 'A', 0}), 8, false},
+      {"32-bit length of 4G characters", with(upTo(8), {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 8, true},
+      {"16-bit length past the end", with(upTo(66), {0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x40, 'C', 0}), 66, false},
+      {"cut after the name", upTo(69), 69, false},
+      {"cut after the named configuration", upTo(80), 80, false},
+      {"cut after the named configuration, DEFAULT saved", upTo(80), 80, true},
+      {"length past the end in the last part", with(upTo(91), {0xFF, 0xFE, 0xFF, 0xF0, 'N', 0}), 91, true},
+      {"last field short", Bytes(whole.begin(), whole.end() - 1), 104, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ResetConfigurationToFirstStart();
     files = FakeDataFiles();
-    install(distinct, DistinctNamedFields());
+    install(distinct, clientA);
+    if (c.defaultSaved) files.files[kFolder + L"DEFAULT"] = Join(savedDefault);
     files.files[kMain] = c.file;
 
     LoadMainConfiguration(files);
 
-    Fields expected = FirstStartMainFields();
-    for (size_t k = 1; k <= c.fieldsRead; ++k) expected[k] = distinct[k];
-    EXPECT_EQ(files.at(kMain), Join(expected));
     EXPECT_EQ(currentConfigurationName, L"DEFAULT");
-    EXPECT_EQ(files.files.count(kMain + L".new"), 0u);
-    if (c.fieldsRead >= 71) {
-      // The named configuration was read and is written back unchanged.
-      EXPECT_EQ(timestampStyle.framesPerSecond, 25);
-      EXPECT_EQ(files.at(kFolder + L"Client A"), Join(DistinctNamedFieldsSaved()));
-    } else {
-      // The style in memory, with the shortcuts read from the main file.
-      EXPECT_EQ(timestampStyle, TimestampStyle{});
-      Fields named = DefaultNamedFields();
-      if (c.fieldsRead >= 32) {
-        const Fields shortcuts = DistinctNamedFields();
-        for (int k : {22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 33, 34, 35, 36, 37}) named[k] = shortcuts[k];
+    EXPECT_EQ(files.at(kFolder + L"Client A"), Join(clientA));  // never written over
+
+    Fields main = FirstStartMainFields();
+    for (size_t k = 1; k <= c.fieldsRead; ++k) main[k] = distinct[k];
+    Fields named = DefaultNamedFields();
+    if (c.defaultSaved) {
+      // DEFAULT's shortcuts win, as on any load, and it is written back as it was.
+      for (int r = 0; r < 5; ++r) {
+        main[18 + 3 * r] = U8('Q' + r);
+        main[19 + 3 * r] = Str(W('Q' + r));
+        main[20 + 3 * r] = Str(L"q" + std::to_wstring(6 + r));
       }
-      EXPECT_EQ(files.at(kFolder + L"DEFAULT"), Join(named));
-      EXPECT_EQ(files.at(kFolder + L"Client A"), Join(DistinctNamedFields()));
+      main[67] = Str(L"DEFAULT");
+      named = savedDefault;
+      named[20] = Str(L"[m%Ms]"), named[21] = Str(L"[m%Ms]");
+      EXPECT_EQ(timestampStyle.framesPerSecond, 25);
+    } else {
+      // No DEFAULT yet: it is made from memory with the default style.
+      main[67] = Str(c.fieldsRead >= 71 ? L"DEFAULT" : L"");
+      if (c.fieldsRead >= 32)
+        for (int k : {22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 33, 34, 35, 36, 37}) named[k] = clientA[k];
+      if (c.fieldsRead >= 71)
+        for (int k = 38; k <= 43; ++k) named[k] = clientA[k];
+      EXPECT_EQ(timestampStyle, TimestampStyle{});
     }
+    EXPECT_EQ(files.at(kMain), Join(main));
+    EXPECT_EQ(files.at(kFolder + L"DEFAULT"), Join(named));
+    EXPECT_EQ(files.files.count(kMain + L".new"), 0u);
   }
 }
 
