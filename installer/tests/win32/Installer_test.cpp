@@ -1,6 +1,7 @@
 // The installer as an administrator uses it: silent install, the player
 // started from the installed folder, silent uninstall.
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -179,6 +180,52 @@ TEST_F(InstallerTest, RelayOnlyInstallForSessionHosts) {
   EXPECT_FALSE(exists(folder + L"tolv3.cfg"));
   ASSERT_TRUE(uninstall());
   EXPECT_FALSE(exists(folder));
+}
+
+// What Explorer, the Programs list and the loader read from each shipped program.
+struct ProgramResources {
+  std::wstring fileVersion, productName;
+  std::string manifest;
+  UINT icons = 0;
+};
+
+ProgramResources resourcesOf(const std::wstring& path) {
+  ProgramResources r;
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<BYTE> info(size);
+  if (size && GetFileVersionInfoW(path.c_str(), 0, size, info.data())) {
+    auto text = [&](const wchar_t* name) {
+      wchar_t* value = nullptr;
+      UINT len = 0;
+      const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+      return VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &len) && value
+                 ? std::wstring(value)
+                 : std::wstring();
+    };
+    r.fileVersion = text(L"FileVersion");
+    r.productName = text(L"ProductName");
+  }
+  if (HMODULE m = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {
+    if (HRSRC res = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+      const char* bytes = static_cast<const char*>(LockResource(LoadResource(m, res)));
+      if (bytes) r.manifest.assign(bytes, SizeofResource(m, res));
+    }
+    FreeLibrary(m);
+  }
+  r.icons = ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0);
+  return r;
+}
+
+TEST(ShippedPrograms, CarryVersionManifestAndIcon) {
+  for (const wchar_t* name : {L"vcbridge.exe"}) {
+    SCOPED_TRACE(std::string(name, name + wcslen(name)));
+    const ProgramResources r = resourcesOf(kit::exeFolder() + name);
+    EXPECT_EQ(r.fileVersion, L"4.3");
+    EXPECT_EQ(r.productName, L"Tolv");
+    EXPECT_NE(r.manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_GE(r.icons, 1u);
+  }
 }
 
 }  // namespace
