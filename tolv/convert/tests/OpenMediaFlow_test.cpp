@@ -44,10 +44,9 @@ class OpenMediaFlow : public ViewTest {
   FakeDataFiles files;
   FakeClock wallClock;
   FakePlaylistMessages playlistMessages;
-  FakePlaylistSettings playlistSettings;
   FakeProfileStore profile;
   CSettingsStore store{profile};
-  Playlist playlist{files, wallClock, playlistMessages, playlistSettings};
+  Playlist playlist{files, wallClock, playlistMessages, store};
   CBookmarkList bookmarks{files, wallClock, playlistMessages};
   CMediaLists lists{playlist, bookmarks};
   CConverter converter{platform, ui, lists};
