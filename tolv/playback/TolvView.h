@@ -1,13 +1,13 @@
 #pragma once
-// The playback side of the main form view: transport operations, the view's
-// window timers, the time display with its sliders, and the stopwatch. All of
-// it runs on the user-interface thread; nothing here locks.
+// The playback side of the main form view: transport operations, opening
+// media, the view's window timers, the time display with its sliders, and the
+// stopwatch. All of it runs on the user-interface thread; nothing here locks.
 //
 // Errors of the player (PlayerError) are not caught: the operation in
 // progress ends where the call failed and the framework reports it.
-#include "tolv/playback/CMySliders.h"
 #include <string>
 
+#include "tolv/playback/CMySliders.h"
 #include "tolv/playback/MediaPlayer.h"
 #include "tolv/playback/OpenMedia.h"
 #include "tolv/playback/TolvForm.h"
