@@ -49,20 +49,21 @@ extern std::wstring timestampOffsetSeconds;
 // automation and always pastes through the clipboard.
 extern int useClipboardForWord;  // 0/1
 
-// Main window and pedal options.
+// Conversions before an open (0/1 each), tried in this order.
+extern int convertWmaToWav;
+extern int convertMp4aToMpg;
+extern int convertMp4ToMpg;
+extern int convertWmvToMpg;
+extern int convertFlvToMpg;
+extern int convertMp3ToWav;
+// The hint on enlarging the video, shown when a video file is opened (0/1).
+extern int showVideoResizeHelp;
+
+// Main window and pedal options (0/1 unless stated).
 extern int appearanceColorFrom;  // top-left of the background gradient, 0x00BBGGRR
 extern int appearanceColorTo;    // bottom-right of the gradient
-extern bool alwaysOnTop;
-extern bool philipsEquipment;    // use the dictation maker's pedal components (read at start-up)
-extern bool showVideoResizeHelp; // hint shown when a video is opened
-
-// Media converted before playing.
-extern bool convertFlvToMpg;
-extern bool convertWmvToMpg;
-extern bool convertMp3ToWav;
-extern bool convertWmaToWav;
-extern bool convertMp4aToMpg;
-extern bool convertMp4ToMpg;
+extern int alwaysOnTop;
+extern int philipsEquipment;     // use the dictation maker's pedal components (read at start-up)
 
 // Name of the named configuration in use; empty stands for "DEFAULT".
 extern std::wstring currentConfigurationName;

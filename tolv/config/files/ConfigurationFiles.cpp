@@ -63,7 +63,7 @@ void MainHead(Io& io) {
   io.flag(vecPedalLayout);
   io.i32(appearanceColorFrom);
   io.i32(appearanceColorTo);
-  io.flag(alwaysOnTop);
+  io.i32(alwaysOnTop);
   for (int id = HotkeyPlay; id <= HotkeyTimeStamp; ++id) {
     io.u8(Record(id).virtualKey);
     io.str(Record(id).keyName);
@@ -79,7 +79,7 @@ void MainHead(Io& io) {
   io.f64(reservedConfig.dateValue);
   io.flag(switchPedalFfRew);
   for (auto& text : reservedConfig.textsBeforeResizeHelp) io.str(text);
-  io.flag(showVideoResizeHelp);
+  io.i32(showVideoResizeHelp);
   for (auto& text : reservedConfig.textsAfterResizeHelp) io.str(text);
   io.i32(reservedConfig.valueBeforeOffset);
   io.str(timestampOffsetSign);
@@ -91,9 +91,9 @@ void MainHead(Io& io) {
   io.i32(pxSeconds);
   io.i32(rxSeconds);
   io.str(currentConfigurationName);
-  io.flag(convertFlvToMpg);
-  io.flag(convertWmvToMpg);
-  io.flag(convertMp3ToWav);
+  io.i32(convertFlvToMpg);
+  io.i32(convertWmvToMpg);
+  io.i32(convertMp3ToWav);
   io.flag(displayTimeRemaining);
 }
 
@@ -106,11 +106,11 @@ void MainTail(Io& io) {
   io.str(Record(HotkeyBookmark).keyName);
   for (int id : {HotkeyPlay, HotkeyStop, HotkeyRew, HotkeyFf, HotkeyRx, HotkeyPx, HotkeyTimeStamp, HotkeyBookmark})
     DisabledFlag(io, id);
-  io.flag(convertWmaToWav);
-  io.flag(convertMp4aToMpg);
-  io.flag(convertMp4ToMpg);
+  io.i32(convertWmaToWav);
+  io.i32(convertMp4aToMpg);
+  io.i32(convertMp4ToMpg);
   for (int id = HotkeyShortcut1; id <= HotkeyShortcut5; ++id) DisabledFlag(io, id);
-  io.flag(philipsEquipment);
+  io.i32(philipsEquipment);
   io.i32(toggleSpeedPercent);
   for (int id = HotkeySpeedToggle; id <= HotkeyDecreaseSpeed; ++id) {
     io.str(Record(id).keyName);
