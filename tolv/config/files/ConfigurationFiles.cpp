@@ -200,7 +200,7 @@ void ResetConfigurationToFirstStart() {
   timestampStyle = TimestampStyle{};
 }
 
-void LoadNamedConfiguration(IDataFiles& files) {
+bool LoadNamedConfiguration(IDataFiles& files) {
   const auto bytes = files.readFile(NamedConfigurationPath(files, CurrentName()), kMaxConfigurationFileBytes);
   const bool ok = bytes && ReadNamedConfigurationFields(*bytes);
   // The stored patterns are never trusted: they follow from the fields.
@@ -211,6 +211,7 @@ void LoadNamedConfiguration(IDataFiles& files) {
     currentConfigurationName = kDefaultConfigurationName;
     ResetTimestampStyleAndIntervals();
   }
+  return ok;
 }
 
 void SaveNamedConfiguration(IDataFiles& files) {
@@ -220,14 +221,13 @@ void SaveNamedConfiguration(IDataFiles& files) {
 
 void LoadMainConfiguration(IDataFiles& files) {
   files.createFolder(ConfigurationFolderPath(files));
-  bool namedRead = false;
+  bool namedLoaded = false;
   bool complete = false;
   if (const auto bytes = files.readFile(MainConfigurationPath(files), kMaxConfigurationFileBytes)) {
     FieldReader in(*bytes);
     MainHead(in);
     if (in.ok()) {
-      LoadNamedConfiguration(files);
-      namedRead = true;
+      namedLoaded = LoadNamedConfiguration(files);
       MainTail(in);
       complete = in.ok();
     }
@@ -239,9 +239,9 @@ void LoadMainConfiguration(IDataFiles& files) {
     // over another configuration, or over a saved DEFAULT, the values of a
     // half-read file would destroy it.
     const bool defaultSaved = files.canOpen(NamedConfigurationPath(files, kDefaultConfigurationName));
-    if (!namedRead && !defaultSaved) {
+    if (!namedLoaded && !defaultSaved) {
       currentConfigurationName.clear();  // written as on a first start; DEFAULT gets what is in memory
-    } else if (!namedRead || currentConfigurationName != kDefaultConfigurationName) {
+    } else if (!namedLoaded || currentConfigurationName != kDefaultConfigurationName) {
       currentConfigurationName = kDefaultConfigurationName;
       LoadNamedConfiguration(files);
     }

@@ -39,8 +39,8 @@ void LoadMainConfiguration(IDataFiles& files);
 void SaveMainConfiguration(IDataFiles& files);
 // Reads the current named configuration (an empty name is "DEFAULT"); the
 // patterns are rebuilt afterwards. A missing or short file resets the style and
-// the interval settings and makes "DEFAULT" current.
-void LoadNamedConfiguration(IDataFiles& files);
+// the interval settings and makes "DEFAULT" current. True when read whole.
+bool LoadNamedConfiguration(IDataFiles& files);
 // Writes the current named configuration into the Configuration folder, which
 // it does not create. Failures are ignored.
 void SaveNamedConfiguration(IDataFiles& files);

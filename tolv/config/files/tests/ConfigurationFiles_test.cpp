@@ -278,6 +278,7 @@ TEST_F(ConfigurationFiles, ShortOrDamagedMainFileIsRewrittenWhole) {
     Bytes file;
     size_t fieldsRead;  // whole fields taken from the file
     bool defaultSaved;  // Configuration\DEFAULT exists
+    bool clientMissing = false;  // the configuration the file names does not exist
   };
   const Case cases[] = {
       {"empty", {}, 0, false},
@@ -289,6 +290,7 @@ TEST_F(ConfigurationFiles, ShortOrDamagedMainFileIsRewrittenWhole) {
       {"cut after the named configuration", upTo(80), 80, false},
       {"cut after the named configuration, DEFAULT saved", upTo(80), 80, true},
       {"length past the end in the last part", with(upTo(91), {0xFF, 0xFE, 0xFF, 0xF0, 'N', 0}), 91, true},
+      {"cut after a missing named configuration, DEFAULT saved", upTo(80), 80, true, true},
       {"last field short", Bytes(whole.begin(), whole.end() - 1), 104, false},
   };
   for (const Case& c : cases) {
@@ -297,12 +299,14 @@ TEST_F(ConfigurationFiles, ShortOrDamagedMainFileIsRewrittenWhole) {
     files = FakeDataFiles();
     install(distinct, clientA);
     if (c.defaultSaved) files.files[kFolder + L"DEFAULT"] = Join(savedDefault);
+    if (c.clientMissing) files.remove(kFolder + L"Client A");
     files.files[kMain] = c.file;
 
     LoadMainConfiguration(files);
 
     EXPECT_EQ(currentConfigurationName, L"DEFAULT");
-    EXPECT_EQ(files.at(kFolder + L"Client A"), Join(clientA));  // never written over
+    if (c.clientMissing) EXPECT_FALSE(files.has(kFolder + L"Client A"));
+    else EXPECT_EQ(files.at(kFolder + L"Client A"), Join(clientA));  // never written over
 
     Fields main = FirstStartMainFields();
     for (size_t k = 1; k <= c.fieldsRead; ++k) main[k] = distinct[k];
