@@ -253,3 +253,28 @@ TEST(ButtonColoursTest, ByControl) {
 
 }  // namespace
 }  // namespace tolv
+
+#include "tolv/app/CommandLine.h"
+
+namespace tolv {
+namespace {
+
+TEST(CommandLineTest, OnePathWithoutItsQuotes) {
+  struct Case {
+    const wchar_t* line;
+    const wchar_t* path;
+  };
+  const Case cases[] = {
+      {L"", L""},
+      {L"   ", L""},
+      {L"C:\\a\\talk.mp3", L"C:\\a\\talk.mp3"},
+      {L"\"C:\\my files\\talk  two.mp3\"", L"C:\\my files\\talk  two.mp3"},
+      {L"  \"C:\\x y.wav\"  ", L"C:\\x y.wav"},
+      {L"\"C:\\unclosed.wav", L"C:\\unclosed.wav"},
+      {L"\"\"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CommandLineMediaPath(c.line), c.path) << c.line;
+}
+
+}  // namespace
+}  // namespace tolv
