@@ -24,6 +24,12 @@ std::wstring WideFromUtf8(const char* text) {
   return out;
 }
 
+namespace {
+HandlerErrorReporter g_reporter = nullptr;
+}
+
+void SetHandlerErrorReporter(HandlerErrorReporter reporter) { g_reporter = reporter; }
+
 void ReportHandlerException(HWND owner) {
   std::wstring text = L"An unknown error occurred.";
   try {
@@ -32,7 +38,10 @@ void ReportHandlerException(HWND owner) {
     text = WideFromUtf8(e.what());
   } catch (...) {
   }
-  MessageBoxW(owner, text.c_str(), L"Tolv", MB_OK | MB_ICONERROR);
+  if (g_reporter)
+    g_reporter(owner, text);
+  else
+    MessageBoxW(owner, text.c_str(), L"Tolv", MB_OK | MB_ICONERROR);
 }
 
 bool CMessageMap::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {

@@ -40,6 +40,9 @@ class CMessageMap {
 // What the framework does with an exception that leaves a handler: a message
 // box with its text; the handler in progress has ended.
 void ReportHandlerException(HWND owner);
+// Replaces the message box (tests); nullptr restores it.
+using HandlerErrorReporter = void (*)(HWND owner, const std::wstring& text);
+void SetHandlerErrorReporter(HandlerErrorReporter reporter);
 
 std::wstring WideFromUtf8(const char* text);
 

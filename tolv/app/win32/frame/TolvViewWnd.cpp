@@ -10,6 +10,7 @@
 #include "tolv/app/FrameSizing.h"
 #include "tolv/app/resource.h"
 #include "tolv/config/Settings.h"
+#include "tolv/hotkeys/HotkeyCommands.h"
 
 namespace tolv {
 namespace {
@@ -170,6 +171,12 @@ void CTolvViewWnd::MapMessages() {
   messages_.onCommand(IDC_STOPWATCH_START, [this] { view_->OnStopwatchStartPause(); });
   messages_.onCommand(IDC_STOPWATCH_RESET, [this] { view_->OnStopwatchReset(); });
   messages_.onCommand(IDC_COMPACT_TOGGLE, [this] { ToggleCompact(); });
+  // Commands the hotkeys post to the main window.
+  messages_.onCommand(kCmdRx, [this] { view_->RewindAndPlay(); });
+  messages_.onCommand(kCmdPx, [this] { view_->PlaySeconds(); });
+  messages_.onCommand(kCmdIncreaseSpeed, [this] { view_->IncreaseSpeed(); });
+  messages_.onCommand(kCmdDecreaseSpeed, [this] { view_->DecreaseSpeed(); });
+  messages_.onCommand(kCmdSpeedToggle, [this] { view_->SpeedToggle(); });
   messages_.onCommand(IDC_WORDPAD, [this] { ShellExecuteW(hwnd(), L"open", L"wordpad", nullptr, nullptr, SW_SHOWNORMAL); });
 }
 
