@@ -107,6 +107,11 @@ void CMainFrame::MapMessages() {
     LayoutChildren();
     return 0;
   });
+  // Back in front, the form's last focused control takes the keys again.
+  messages_.on(WM_SETFOCUS, [this](WPARAM, LPARAM) {
+    if (view_.hwnd()) SetFocus(view_.hwnd());
+    return 0;
+  });
   messages_.on(WM_GETMINMAXINFO, [this](WPARAM, LPARAM lParam) {
     // The compact toggle sizes the frame below what the user may drag to.
     if (!GetPropW(hwnd(), L"TolvFreeSize")) {
