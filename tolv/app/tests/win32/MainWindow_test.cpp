@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "testsupport/win32/WinTest.h"
+#include "tolv/app/Appearance.h"
 #include "tolv/app/SettingsStore.h"
 #include "tolv/app/resource.h"
 
@@ -169,6 +170,38 @@ TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes)
   Click(IDC_COMPACT_TOGGLE);
   EXPECT_EQ(Height(WindowRect(frame)), std::max<int>(compact.bottom + 40, 330));
   EXPECT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+}
+
+TEST_F(MainWindowTest, TheBackgroundGradientRunsThroughTheFormAndItsLabels) {
+  Start(L"");
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+  const RECT client = ViewClient();
+  // The bitmap is 6 pixels larger each way; pixel (x, y) has the colour of
+  // anti-diagonal x + y.
+  const int total = client.right + 6 + client.bottom + 6;
+  auto expected = [&](int x, int y) {
+    const ColorRef from = kDefaultColorFrom, to = kDefaultColorTo;
+    return MakeColorRef(GradientChannel(RedOf(from), RedOf(to), x + y, total),
+                        GradientChannel(GreenOf(from), GreenOf(to), x + y, total),
+                        GradientChannel(BlueOf(from), BlueOf(to), x + y, total));
+  };
+  auto onScreen = [&](int x, int y) {
+    POINT pt{x, y};
+    ClientToScreen(form, &pt);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, pt.x, pt.y);
+    ReleaseDC(nullptr, screen);
+    return static_cast<ColorRef>(c);
+  };
+  RECT label = WindowRect(Control(IDC_POSITION_LABEL));
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&label), 2);
+  ASSERT_EQ(Text(Control(IDC_POSITION_LABEL)), L"");
+  const POINT points[] = {{0, 0},
+                          {client.right - 1, client.bottom - 1},
+                          // Inside an empty label: its brush origin follows the label.
+                          {label.left + 20, label.top + 8}};
+  for (POINT p : points) EXPECT_EQ(onScreen(p.x, p.y), expected(p.x, p.y)) << p.x << "," << p.y;
 }
 
 TEST_F(MainWindowTest, DraggingTheBottomBorderStopsAt345WhileExpanded) {
