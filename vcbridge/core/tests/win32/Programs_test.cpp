@@ -26,6 +26,17 @@ TEST(Programs, PlayerWritesItsStartRecordToLogTxt) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
+  // The player runs until its main window is closed.
+  HWND frame = nullptr;
+  ASSERT_TRUE(kit::waitFor(
+      [&] {
+        frame = FindWindowW(L"TolvMainFrame", nullptr);
+        DWORD owner = 0;
+        if (frame) GetWindowThreadProcessId(frame, &owner);
+        return frame && owner == pi.dwProcessId;
+      },
+      20000));
+  PostMessageW(frame, WM_CLOSE, 0, 0);
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 20000));
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);

@@ -1,0 +1,63 @@
+// Resource and control identifiers of the player's windows. Plain #defines:
+// the resource compiler reads this file as well as the C++ code.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDD_ABOUTBOX 100
+#define IDD_TOLV_FORM 101
+#define IDD_SPLASH 102
+
+// Menu commands.
+#define ID_FILE_OPEN 57601
+#define ID_APP_EXIT 57665
+#define ID_HELP_FINDER 57670
+#define ID_OPEN_REMOTE 32771
+#define ID_SETTINGS 32772
+#define ID_APP_ABOUT 32776
+#define ID_HELP_CONTACT 32778
+#define ID_OPEN_PLAYLIST 32790
+
+// Controls of the form. The numbers other parts talk about come first.
+#define IDC_COMPACT_TOGGLE 1002
+#define IDC_STOP 1003
+#define IDC_PLAY 1008
+#define IDC_FF 1009
+#define IDC_REW 1010
+#define IDC_VIDEO_PICTURE 1016
+#define IDC_POSITION_SLIDER 1019
+#define IDC_VOLUME_SLIDER 1020
+#define IDC_SPEED_SLIDER 1021
+#define IDC_SPEED_LABEL 1023
+#define IDC_FILE_NAME 1027
+#define IDC_DURATION 1028
+#define IDC_POSITION_LABEL 1031
+#define IDC_BALANCE_SLIDER 1082
+#define IDC_STOPWATCH_START 1104
+#define IDC_STOPWATCH_RESET 1105
+#define IDC_STOPWATCH_LABEL 1109
+#define IDC_TOGGLE_SPEED_EDIT 1286
+#define IDC_GOTO_TIME 1287
+#define IDC_OPEN_PLAYLIST 1040
+#define IDC_BOOKMARKS 1041
+#define IDC_ADD_BOOKMARK 1042
+#define IDC_SET_TOGGLE_SPEED 1043
+#define IDC_SPEED_50 1044
+#define IDC_SPEED_100 1045
+#define IDC_LINK_SEARCH 1046
+#define IDC_LINK_DICTIONARY 1047
+#define IDC_LINK_THESAURUS 1048
+#define IDC_LINK_ENCYCLOPEDIA 1049
+#define IDC_LINK_SOCIAL 1050
+#define IDC_LINK_HOME 1051
+#define IDC_WORDPAD 1052
+#define IDC_WORDPAD_HELP 1053
+#define IDC_STOPWATCH_CAPTION 1054
+#define IDC_SEPARATOR_TOP 1055
+#define IDC_SEPARATOR_BOTTOM 1056
+#define IDC_VOLUME_ICON 1057
+#define IDC_SPEED_ICON 1058
+#define IDC_BALANCE_ICON 1059
+
+// About box and splash.
+#define IDC_ABOUT_VERSION 1100
+#define IDC_ABOUT_ICON 1101

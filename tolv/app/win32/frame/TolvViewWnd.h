@@ -1,0 +1,99 @@
+#pragma once
+// The main form (template 101) as a child window of the frame: it places its
+// controls by the form arrangement, paints the gradient, draws the coloured
+// buttons, and is the ITolvForm the playback view drives.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "tolv/app/Appearance.h"
+#include "tolv/app/win32/Wnd.h"
+#include "tolv/playback/TolvView.h"
+#include "tolv/playback/win32/WindowPorts.h"
+
+namespace tolv {
+
+class CTolvViewWnd : public CDialog, public ITolvForm {
+ public:
+  CTolvViewWnd(IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo);
+  ~CTolvViewWnd() override;
+
+  // The view's fields of the compact mode.
+  bool expanded = true;
+  int expandDelta = 0;
+  ColorRef appearanceColorFrom;
+  ColorRef appearanceColorTo;
+
+  CTolvView& view() { return *view_; }
+  // Places every control for the current client size and repaints.
+  void Arrange();
+  // New colours from the settings: the gradient is rebuilt at once.
+  void SetAppearance(ColorRef from, ColorRef to);
+  // The medium name shown in the file name label (shortened when long).
+  const std::wstring& mediumName() const { return mediumName_; }
+  // Frame height that still holds the compact form, for this frame window.
+  int CompactFrameHeight() const;
+  // Button 1002.
+  void ToggleCompact();
+  void StopTimers();
+
+  // --- ITolvForm ---
+  bool isPushed(TransportButton button) override;
+  void setPushed(TransportButton button, bool pushed) override;
+  void setPlayIcon(bool playing) override;
+  void enableStop(bool enabled) override;
+  void focusStop() override;
+  int sliderPos(SliderId slider) override;
+  void setSliderPos(SliderId slider, int pos) override;
+  int sliderRangeMax(SliderId slider) override;
+  void setSliderRange(SliderId slider, int min, int max, bool redraw) override;
+  void setSliderPageSize(SliderId slider, int size) override;
+  void setSliderLineSize(SliderId slider, int size) override;
+  void setSliderTicFreq(SliderId slider, int freq) override;
+  void setSliderTickSide(SliderId slider, TickSide side) override;
+  void focusSlider(SliderId slider) override;
+  int sliderChannelWidth(SliderId slider) override;
+  void setLabel(LabelId label, std::wstring_view text) override;
+  void setTitle(std::wstring_view text) override;
+  std::wstring editText(EditId edit) override;
+  void setEditText(EditId edit, std::wstring_view text) override;
+  void setStopwatchIcon(bool running) override;
+  void openPlaypointDialog() override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  // Enter and Esc inside the form do nothing.
+  void OnOK() override {}
+  void OnCancel() override {}
+
+ private:
+  void MapMessages();
+  void RebuildGradient();
+  void RepaintSliders();
+  LRESULT OnCtlColor(HDC dc, HWND control);
+  LRESULT OnDrawItem(DRAWITEMSTRUCT* item);
+  void DrawButton(DRAWITEMSTRUCT* item);
+  void DrawPicture(DRAWITEMSTRUCT* item);
+  static LRESULT CALLBACK SliderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+  HWND slider(SliderId id) const { return item(static_cast<int>(id)); }
+
+  IMediaPlayer& player_;
+  std::unique_ptr<CWindowTimers> timers_;
+  std::unique_ptr<CMessageBoxes> boxes_;
+  std::unique_ptr<CTolvView> view_;
+  HBITMAP gradientBitmap_ = nullptr;
+  HBRUSH gradientBrush_ = nullptr;
+  std::wstring mediumName_;
+  int lastVideoHeight_ = 0;
+  bool largeIcons_ = true;
+  bool playIconPlaying_ = false;
+  bool stopwatchRunning_ = false;
+  bool mediumShown_ = false;
+};
+
+// The process-wide main view, set early in its initialisation.
+CTolvViewWnd* MainView();
+
+}  // namespace tolv
