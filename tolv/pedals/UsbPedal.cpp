@@ -176,7 +176,7 @@ std::wstring CUsbPedal::FindAndOpenPedal() {
   for (const DeviceInterface& hid : devices_.presentInterfaces(InterfaceClass::Hid)) {
     const std::wstring device = WithoutInstancePart(hid.deviceId);
     // An empty identity would match every key.
-    if (device.empty() || key.find(device) == std::wstring::npos) continue;
+    if (hid.path.empty() || device.empty() || key.find(device) == std::wstring::npos) continue;
     unsigned long lastError = 0;
     pedalHandle_.store(devices_.open(hid.path, lastError));
     if (lastError != 0)
