@@ -33,6 +33,12 @@ class IDataFiles {
 // including the last backslash (empty when there is none).
 std::wstring DataFolderOfModule(std::wstring_view modulePath);
 
+// Where the record files live: the executable's folder when files can be
+// created there (a portable copy, or an installation the user may write to),
+// otherwise the user's own folder. Both end in a backslash.
+std::wstring ChooseDataFolder(const std::wstring& programFolder, bool programFolderWritable,
+                              const std::wstring& perUserFolder);
+
 // The file-name part of a path: what follows its last backslash or slash.
 std::wstring FileNamePart(std::wstring_view path);
 

@@ -8,9 +8,6 @@ namespace tolv {
 
 namespace {
 
-constexpr const wchar_t* kSortingOrder = L"SortingOrder";
-constexpr const wchar_t* kSortAscending = L"bSortAscending";
-
 std::wstring sizeText(double megabytes) {
   char buffer[512];
   const int n = std::snprintf(buffer, sizeof buffer, "%.2f", megabytes);
@@ -51,11 +48,11 @@ std::wstring HmsText(int64_t seconds) {
   return std::wstring(text, 8);
 }
 
-Playlist::Playlist(IDataFiles& files, IClock& clock, IPlaylistMessages& messages, IPlaylistSettings& settings)
+Playlist::Playlist(IDataFiles& files, IClock& clock, IPlaylistMessages& messages, CSettingsStore& settings)
     : files_(files), clock_(clock), messages_(messages), settings_(settings) {
-  const int order = settings_.readInt(kSortingOrder).value_or(-1);
+  const int order = settings_.SortingOrder();
   sortColumn_ = order >= ColumnFileName && order <= ColumnLastAccessed ? order : ColumnLastAccessed;
-  sortDescending_ = settings_.readInt(kSortAscending).value_or(0) != 0;
+  sortDescending_ = settings_.SortAscending() != 0;
 }
 
 bool Playlist::fileExists(const std::wstring& path) const {
@@ -240,8 +237,8 @@ void Playlist::ClickColumn(int column) {
   sortDescending_ = column != sortColumn_ ? true : !sortDescending_;
   sortColumn_ = column;
   sortRows();
-  settings_.writeInt(kSortingOrder, sortColumn_);
-  settings_.writeInt(kSortAscending, sortDescending_ ? 1 : 0);
+  // The stored flag is named for ascending but holds 1 for descending.
+  settings_.SetSorting(sortColumn_, sortDescending_ ? 1 : 0);
 }
 
 }  // namespace tolv

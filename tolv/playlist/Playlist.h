@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tolv/app/SettingsStore.h"
 #include "tolv/config/DataFiles.h"
 #include "tolv/playlist/PlaylistFile.h"
 #include "tolv/playlist/PlaylistPorts.h"
@@ -40,7 +41,7 @@ class Playlist {
   static constexpr size_t kMaxFileBytes = 16u << 20;
   static constexpr const wchar_t* kFileName = L"playlist.tolv";
 
-  Playlist(IDataFiles& files, IClock& clock, IPlaylistMessages& messages, IPlaylistSettings& settings);
+  Playlist(IDataFiles& files, IClock& clock, IPlaylistMessages& messages, CSettingsStore& settings);
 
   // The file in the player counts as existing even when it cannot be opened.
   void setPlayerFile(std::wstring path) { playerFile_ = std::move(path); }
@@ -88,7 +89,7 @@ class Playlist {
   IDataFiles& files_;
   IClock& clock_;
   IPlaylistMessages& messages_;
-  IPlaylistSettings& settings_;
+  CSettingsStore& settings_;
 
   std::vector<PlaylistEntry> entries_;  // insertion order
   std::optional<size_t> current_;

@@ -1,5 +1,6 @@
 #pragma once
-// What the playlist and the bookmarks need from the system besides files.
+// What the playlist and the bookmarks need from the system besides files and
+// the settings store.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,14 +25,6 @@ class IPlaylistMessages {
   virtual void show(std::wstring_view caption, std::wstring_view text) = 0;
   // A question with Yes and No; true on Yes.
   virtual bool ask(std::wstring_view text) = 0;
-};
-
-// The playlist's values in the per-user settings store (section "Playlist").
-class IPlaylistSettings {
- public:
-  virtual ~IPlaylistSettings() = default;
-  virtual std::optional<int> readInt(const wchar_t* name) = 0;
-  virtual void writeInt(const wchar_t* name, int value) = 0;
 };
 
 }  // namespace tolv

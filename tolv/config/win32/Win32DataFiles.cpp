@@ -1,6 +1,9 @@
 #include "tolv/config/win32/Win32DataFiles.h"
 
 #include <windows.h>
+#include <shlobj.h>
+
+#include <cwchar>
 
 #include <algorithm>
 
@@ -109,6 +112,68 @@ std::wstring ModulePath() {
   }
 }
 
-std::wstring Win32DataFiles::dataFolder() { return DataFolderOfModule(ModulePath()); }
+std::wstring PerUserDataFolder() {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)) || !base[0]) return {};
+  std::wstring folder = base;
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder + L"Quenmark\\Tolv\\";
+}
+
+bool FolderIsWritable(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  wchar_t name[64];
+  swprintf(name, 64, L"tolv-%lu-%lu.probe", GetCurrentProcessId(), GetTickCount());
+  FileHandle probe(CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return probe.valid();
+}
+
+namespace {
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool createFolders(const std::wstring& folder) {
+  // Every level from the top down; levels that exist or cannot be made (a
+  // drive, a server share) are passed over, only the result counts.
+  for (size_t at = folder.find(L'\\', 1); at != std::wstring::npos; at = folder.find(L'\\', at + 1))
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  return exists(folder);
+}
+
+// The configuration installed beside the program becomes the user's first one;
+// nothing is copied over files the user already has.
+void takeOverInstalledConfiguration(const std::wstring& from, const std::wstring& to) {
+  if (from.empty() || exists(to + L"tolv3.cfg")) return;
+  CopyFileW((from + L"tolv3.cfg").c_str(), (to + L"tolv3.cfg").c_str(), TRUE);
+  const std::wstring named = L"Configuration\\";
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((from + named + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  CreateDirectoryW((to + named).c_str(), nullptr);
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      CopyFileW((from + named + found.cFileName).c_str(), (to + named + found.cFileName).c_str(), TRUE);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+}  // namespace
+
+std::wstring Win32DataFiles::dataFolder() {
+  if (!resolved_.empty()) return resolved_;
+  const std::wstring program = programFolder_.empty() ? DataFolderOfModule(ModulePath()) : programFolder_;
+  const std::wstring perUser = perUserFolder_.empty() ? PerUserDataFolder() : perUserFolder_;
+  const bool writable = programFolderWritable_ ? *programFolderWritable_ : FolderIsWritable(program);
+  resolved_ = ChooseDataFolder(program, writable, perUser);
+  if (resolved_ != program) {
+    if (createFolders(resolved_)) {
+      takeOverInstalledConfiguration(program, resolved_);
+    } else {
+      resolved_ = program;  // nowhere better: saves will fail and say so
+    }
+  }
+  return resolved_;
+}
 
 }  // namespace tolv

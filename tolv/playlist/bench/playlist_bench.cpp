@@ -2,6 +2,7 @@
 // against files in memory: the cost of the file format and the list, without disk.
 #include <benchmark/benchmark.h>
 
+#include "tolv/app/tests/fakes/FakeProfileStore.h"
 #include "tolv/config/tests/fakes/FakeDataFiles.h"
 #include "tolv/playlist/BookmarkList.h"
 #include "tolv/playlist/Playlist.h"
@@ -16,7 +17,8 @@ struct World {
   FakeDataFiles files;
   FakeClock clock;
   FakePlaylistMessages messages;
-  FakePlaylistSettings settings;
+  FakeProfileStore profile;
+  CSettingsStore settings{profile};
 
   explicit World(int entries) {
     std::vector<PlaylistEntry> list;

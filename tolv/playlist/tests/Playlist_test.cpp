@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tolv/app/tests/fakes/FakeProfileStore.h"
 #include "tolv/config/tests/fakes/FakeDataFiles.h"
 #include "tolv/playlist/tests/fakes/FakePlaylistPorts.h"
 
@@ -15,7 +16,8 @@ class PlaylistTest : public ::testing::Test {
   FakeDataFiles files;
   FakeClock clock;
   FakePlaylistMessages messages;
-  FakePlaylistSettings settings;
+  FakeProfileStore profile;
+  CSettingsStore settings{profile};
 
   Playlist make() { return Playlist(files, clock, messages, settings); }
   std::vector<PlaylistEntry> stored() { return ReadPlaylistFile(files.at(files.inData(L"playlist.tolv"))); }
@@ -157,7 +159,8 @@ TEST_F(PlaylistTest, SortsByEachColumnBothWaysKeepingEqualKeysInOrder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.column << (c.descending ? " descending" : " ascending"));
-    settings.values = {{L"SortingOrder", c.column}, {L"bSortAscending", c.descending ? 1 : 0}};
+    profile.values.clear();
+    settings.SetSorting(c.column, c.descending ? 1 : 0);
     Playlist p = make();
     p.RefreshPlaylist();
     EXPECT_EQ(column(p, ColumnFileName), c.names);
@@ -166,8 +169,8 @@ TEST_F(PlaylistTest, SortsByEachColumnBothWaysKeepingEqualKeysInOrder) {
 
 TEST_F(PlaylistTest, SortSettingsDefaultToLastAccessedAscending) {
   for (std::optional<int> order : {std::optional<int>(), std::optional<int>(-1), std::optional<int>(9)}) {
-    settings.values.clear();
-    if (order) settings.values[L"SortingOrder"] = *order;
+    profile.values.clear();
+    if (order) profile.WriteProfileInt(L"Playlist", L"SortingOrder", *order);
     Playlist p = make();
     EXPECT_EQ(p.sortColumn(), ColumnLastAccessed);
     EXPECT_FALSE(p.sortDescending());
@@ -183,11 +186,11 @@ TEST_F(PlaylistTest, ClickingAHeadingSortsDescendingFirstThenToggles) {
   p.ClickColumn(ColumnLength);
   EXPECT_EQ(column(p, 0), (std::vector<std::wstring>{L"long.mp3", L"short.mp3"}));
   EXPECT_TRUE(p.sortDescending());
-  EXPECT_EQ(settings.values[L"SortingOrder"], 1);
-  EXPECT_EQ(settings.values[L"bSortAscending"], 1);
+  EXPECT_EQ(profile.GetProfileInt(L"Playlist", L"SortingOrder", -9), 1);
+  EXPECT_EQ(profile.GetProfileInt(L"Playlist", L"bSortAscending", -9), 1);
   p.ClickColumn(ColumnLength);
   EXPECT_EQ(column(p, 0), (std::vector<std::wstring>{L"short.mp3", L"long.mp3"}));
-  EXPECT_EQ(settings.values[L"bSortAscending"], 0);
+  EXPECT_EQ(profile.GetProfileInt(L"Playlist", L"bSortAscending", -9), 0);
 }
 
 TEST_F(PlaylistTest, DroppingPastFiveHundredFilesIsRefused) {

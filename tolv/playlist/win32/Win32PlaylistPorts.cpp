@@ -27,21 +27,4 @@ bool Win32PlaylistMessages::ask(std::wstring_view text) {
   return MessageBoxW(owner_, t.c_str(), appCaption_.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-std::optional<int> Win32PlaylistSettings::readInt(const wchar_t* name) {
-  DWORD value = 0, size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return static_cast<int>(value);
-}
-
-void Win32PlaylistSettings::writeInt(const wchar_t* name, int value) {
-  HKEY key;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  const DWORD v = static_cast<DWORD>(value);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
-  RegCloseKey(key);
-}
-
 }  // namespace tolv

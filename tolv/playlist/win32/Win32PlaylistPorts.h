@@ -26,15 +26,4 @@ class Win32PlaylistMessages : public IPlaylistMessages {
   std::wstring appCaption_;
 };
 
-// DWORD values under HKEY_CURRENT_USER\<key>\Playlist.
-class Win32PlaylistSettings : public IPlaylistSettings {
- public:
-  explicit Win32PlaylistSettings(std::wstring key = L"Software\\Quenmark\\Tolv") : key_(std::move(key) + L"\\Playlist") {}
-  std::optional<int> readInt(const wchar_t* name) override;
-  void writeInt(const wchar_t* name, int value) override;
-
- private:
-  std::wstring key_;
-};
-
 }  // namespace tolv

@@ -77,5 +77,81 @@ TEST_F(Win32DataFilesTest, MissingFolderFailsQuietly) {
   EXPECT_FALSE(files.fileSize(nowhere));
 }
 
+// An installed copy whose folder the user cannot write to keeps its record
+// files in the user's own folder, which starts from the installed configuration.
+class DataFolderChoiceTest : public ::testing::Test {
+ protected:
+  std::wstring program = kit::exeFolder() + kit::uniqueName(L"installed") + L"\\";
+  std::wstring perUser = kit::exeFolder() + kit::uniqueName(L"appdata") + L"\\Quenmark\\Tolv\\";
+
+  void SetUp() override {
+    ASSERT_TRUE(CreateDirectoryW(program.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((program + L"Configuration").c_str(), nullptr));
+    write(program + L"tolv3.cfg", {2, 0, 0, 0});
+    write(program + L"Configuration\\DEFAULT", {7});
+  }
+  void TearDown() override {
+    for (const std::wstring& root : {program, perUser}) {
+      for (const wchar_t* name : {L"tolv3.cfg", L"Configuration\\DEFAULT", L"playlist.tolv"})
+        DeleteFileW((root + name).c_str());
+      RemoveDirectoryW((root + L"Configuration").c_str());
+      RemoveDirectoryW(root.c_str());
+    }
+    // The two levels above the user's folder, made by the test.
+    const std::wstring top = perUser.substr(0, perUser.size() - 15);
+    RemoveDirectoryW((top + L"\\Quenmark").c_str());
+    RemoveDirectoryW(top.c_str());
+  }
+  static void write(const std::wstring& path, const Bytes& bytes) {
+    Win32DataFiles files;
+    ASSERT_TRUE(files.replaceFile(path, bytes));
+  }
+  static Bytes read(const std::wstring& path) {
+    Win32DataFiles files;
+    return files.readFile(path, 100).value_or(Bytes{0xEE});
+  }
+};
+
+TEST_F(DataFolderChoiceTest, WritableProgramFolderIsUsedAsItIs) {
+  Win32DataFiles files(program, perUser);  // probed for real
+  EXPECT_EQ(files.dataFolder(), program);
+  EXPECT_EQ(GetFileAttributesW(perUser.c_str()), INVALID_FILE_ATTRIBUTES);
+  // The probe leaves nothing behind.
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((program + L"*.probe").c_str(), &found);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+TEST_F(DataFolderChoiceTest, ReadOnlyInstallationMovesToTheUsersFolderWithItsConfiguration) {
+  Win32DataFiles files(program, perUser, false);
+  EXPECT_EQ(files.dataFolder(), perUser);
+  EXPECT_EQ(read(perUser + L"tolv3.cfg"), (Bytes{2, 0, 0, 0}));
+  EXPECT_EQ(read(perUser + L"Configuration\\DEFAULT"), Bytes{7});
+  ASSERT_TRUE(files.replaceFile(files.dataFolder() + L"playlist.tolv", Bytes{1}));
+  EXPECT_EQ(GetFileAttributesW((program + L"playlist.tolv").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // The user's own files are never overwritten by the installed ones.
+  write(perUser + L"tolv3.cfg", {1, 0, 0, 0});
+  write(program + L"tolv3.cfg", {0, 0, 0, 0});
+  Win32DataFiles again(program, perUser, false);
+  EXPECT_EQ(again.dataFolder(), perUser);
+  EXPECT_EQ(read(perUser + L"tolv3.cfg"), (Bytes{1, 0, 0, 0}));
+}
+
+TEST_F(DataFolderChoiceTest, ProbeTellsWritableFromMissingFolders) {
+  EXPECT_TRUE(FolderIsWritable(program));
+  EXPECT_FALSE(FolderIsWritable(program + L"absent\\"));
+  EXPECT_FALSE(FolderIsWritable(L""));
+  Win32DataFiles files(program + L"absent\\", perUser);
+  EXPECT_EQ(files.dataFolder(), perUser);
+}
+
+TEST(PerUserDataFolder, EndsInTheMakersFolder) {
+  const std::wstring folder = PerUserDataFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.substr(folder.size() - 15), L"\\Quenmark\\Tolv\\");
+}
+
 }  // namespace
 }  // namespace tolv

@@ -34,14 +34,4 @@ class FakePlaylistMessages : public IPlaylistMessages {
   }
 };
 
-class FakePlaylistSettings : public IPlaylistSettings {
- public:
-  std::map<std::wstring, int> values;
-  std::optional<int> readInt(const wchar_t* name) override {
-    const auto it = values.find(name);
-    return it == values.end() ? std::nullopt : std::optional<int>(it->second);
-  }
-  void writeInt(const wchar_t* name, int value) override { values[name] = value; }
-};
-
 }  // namespace tolv::testing

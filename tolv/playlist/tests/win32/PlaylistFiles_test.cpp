@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testsupport/win32/WinTest.h"
+#include "tolv/app/win32/Win32ProfileStore.h"
 #include "tolv/config/win32/Win32DataFiles.h"
 #include "tolv/playlist/BookmarkList.h"
 #include "tolv/playlist/Playlist.h"
@@ -24,7 +25,8 @@ class PlaylistFilesTest : public ::testing::Test {
   Win32DataFiles files;
   Win32Clock clock;
   NoMessages messages;
-  Win32PlaylistSettings settings{L"Software\\" + kit::uniqueName(L"TolvTest")};
+  CRegistryProfileStore profile{L"Software\\" + kit::uniqueName(L"TolvTest")};
+  CSettingsStore settings{profile};
   std::vector<std::wstring> created;
 
   void SetUp() override { removeRecords(); }
