@@ -101,14 +101,7 @@ void CUsbPedal::ConnectUsbPedal() {
   // Once a pedal is open, or an open has failed, this run of the program searches no more.
   if (pedalHandle_.load() != NoDeviceHandle) return;
 
-  const unsigned long cr = devices_.connectMachine();
-  if (cr != 0) {
-    wchar_t text[80];
-    std::swprintf(text, sizeof text / sizeof text[0], L"Machine Connection failed, cr= %lx(hex)\n", cr);
-    messages_.show(text, MessageIcon::Error);
-    return;
-  }
-  machineConnected_ = true;
+  if (!ConnectMachine()) return;
   RebuildDeviceIdList();
 
   bool opened = false;
@@ -130,6 +123,26 @@ void CUsbPedal::ConnectUsbPedal() {
   // One connection per attempt, not one more every second.
   devices_.disconnectMachine();
   machineConnected_ = false;
+}
+
+bool CUsbPedal::ConnectConfigurationManager() {
+  if (!ConnectMachine()) return false;
+  // The watcher connects for each attempt of its own.
+  devices_.disconnectMachine();
+  machineConnected_ = false;
+  return true;
+}
+
+bool CUsbPedal::ConnectMachine() {
+  const unsigned long cr = devices_.connectMachine();
+  if (cr != 0) {
+    wchar_t text[80];
+    std::swprintf(text, sizeof text / sizeof text[0], L"Machine Connection failed, cr= %lx(hex)\n", cr);
+    messages_.show(text, MessageIcon::Error);
+    return false;
+  }
+  machineConnected_ = true;
+  return true;
 }
 
 bool CUsbPedal::Attempt(const wchar_t* key) {

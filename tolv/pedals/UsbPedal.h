@@ -41,6 +41,10 @@ class CUsbPedal {
   // Closed at shutdown, after the watcher.
   void setFootSwitch(CFootSwitch* footSwitch) { footSwitch_ = footSwitch; }
 
+  // The view's start-up check of the configuration manager: false (after the
+  // error message) when it cannot be reached, and the view skips the rest of
+  // its initialisation.
+  bool ConnectConfigurationManager();
   void StartPedalWatcher();
   void StopPedalWatcher();
   // One search-and-open attempt (the watcher's body).
@@ -67,6 +71,7 @@ class CUsbPedal {
   void RebuildDeviceIdList();
   bool Attempt(const wchar_t* key);
   void OnPedalState(int state);
+  bool ConnectMachine();
 
   IPedalDevices& devices_;
   IStopEvent& stopEvent_;

@@ -179,6 +179,14 @@ TEST_F(UsbPedalTest, MachineConnectionFailureIsShownAndRetried) {
   EXPECT_TRUE(pedal.pedalOpen());
 }
 
+TEST_F(UsbPedalTest, StartUpCheckOfTheConfigurationManager) {
+  EXPECT_TRUE(pedal.ConnectConfigurationManager());
+  EXPECT_EQ(devices.liveConnections(), 0);
+  devices.setConnectResult(0x33);
+  EXPECT_FALSE(pedal.ConnectConfigurationManager());
+  EXPECT_THAT(boxes.texts(), ElementsAre(L"Machine Connection failed, cr= 33(hex)\n"));
+}
+
 TEST_F(UsbPedalTest, LoopingTreeEnds) {
   devices.setTree({L"ROOT", true, {{L"A\\1", true, {}}, {L"B\\2", true, {}}}});
   devices.loopSiblings();
