@@ -27,6 +27,13 @@ std::wstring timestampOffsetHours;
 std::wstring timestampOffsetMinutes;
 std::wstring timestampOffsetSeconds;
 int useClipboardForWord = 0;
+int convertWmaToWav = 1;
+int convertMp4aToMpg = 1;
+int convertMp4ToMpg = 0;
+int convertWmvToMpg = 1;
+int convertFlvToMpg = 1;
+int convertMp3ToWav = 1;
+int showVideoResizeHelp = 1;
 
 void ResetPlaybackSettings() {
   playMode = PlayModeFixedLength;
@@ -54,6 +61,13 @@ void ResetPlaybackSettings() {
   timestampOffsetMinutes.clear();
   timestampOffsetSeconds.clear();
   useClipboardForWord = 0;
+  convertWmaToWav = 1;
+  convertMp4aToMpg = 1;
+  convertMp4ToMpg = 0;
+  convertWmvToMpg = 1;
+  convertFlvToMpg = 1;
+  convertMp3ToWav = 1;
+  showVideoResizeHelp = 1;
 }
 
 }  // namespace tolv

@@ -47,6 +47,16 @@ extern std::wstring timestampOffsetSeconds;
 // automation and always pastes through the clipboard.
 extern int useClipboardForWord;  // 0/1
 
+// Conversions before an open (0/1 each), tried in this order.
+extern int convertWmaToWav;
+extern int convertMp4aToMpg;
+extern int convertMp4ToMpg;
+extern int convertWmvToMpg;
+extern int convertFlvToMpg;
+extern int convertMp3ToWav;
+// The hint on enlarging the video, shown when a video file is opened (0/1).
+extern int showVideoResizeHelp;
+
 // Puts every variable above back to its first-start value.
 void ResetPlaybackSettings();
 

@@ -41,10 +41,66 @@ class KillOnExit {
   unsigned id_;
 };
 
+// The ports of an open that nobody supplied: nothing converted, nothing
+// stored or listed, no window services.
+class NoConversions : public IMediumConversions {
+ public:
+  void ConvertIfConfigured(std::wstring&) override {}
+  bool DecodeDictationFile(std::wstring&) override { return true; }
+};
+class NoPositions : public IMediumPositions {
+ public:
+  int SavedPosition(const std::wstring&) override { return 0; }
+  void SavePosition(const std::wstring&, double) override {}
+};
+class NoLists : public IMediaLists {
+ public:
+  void AddToPlaylist(const std::wstring&, int, int) override {}
+  void SetPlaypoint(const std::wstring&, int) override {}
+  void ShowBookmarksFor(const std::wstring&) override {}
+};
+class NoWindow : public IOpenMediaWindow {
+ public:
+  void ShowVideoResizeHelp(CVideoResizeHelp&) override {}
+  void PumpPendingMessages() override {}
+  void HidePlaceholder() override {}
+  void RedrawView() override {}
+  void RelayoutForm() override {}
+};
+NoConversions noConversions;
+NoPositions noPositions;
+NoLists noLists;
+NoWindow noWindow;
+
+bool IsVideoPath(const std::wstring& lowerPath) {
+  for (const wchar_t* video : {L".avi", L".mpg", L".flv", L".mpeg", L".mov", L".wmv"})
+    if (lowerPath.find(video) != std::wstring::npos) return true;
+  return false;
+}
+
+bool IsOpening(int state) {
+  return state == PlayStateBuffering || state == PlayStateWaiting || state == PlayStateTransitioning ||
+         state == PlayStateReconnecting;
+}
+
+bool IsOpened(int state) {
+  return state == PlayStateStopped || state == PlayStatePaused || state == PlayStatePlaying ||
+         state == PlayStateMediaEnded || state == PlayStateReady;
+}
+
 }  // namespace
 
 CTolvView::CTolvView(IMediaPlayer& player, ITolvForm& form, ITimerPort& timers, IMessageBoxes& messages)
-    : player_(player), form_(form), timers_(timers), messages_(messages) {}
+    : player_(player), form_(form), timers_(timers), messages_(messages) {
+  setOpenMediaPorts({});
+}
+
+void CTolvView::setOpenMediaPorts(const OpenMediaPorts& ports) {
+  openPorts_.conversions = ports.conversions ? ports.conversions : &noConversions;
+  openPorts_.positions = ports.positions ? ports.positions : &noPositions;
+  openPorts_.lists = ports.lists ? ports.lists : &noLists;
+  openPorts_.window = ports.window ? ports.window : &noWindow;
+}
 
 void CTolvView::InitTransportControls() {
   form_.setSliderRange(SliderId::Volume, 0, 100, true);
@@ -71,6 +127,90 @@ void CTolvView::StopTransportTimers() {
   timers_.killTimer(RewFfPollTimerId);
   timers_.killTimer(PositionTimerId);
   timers_.killTimer(PlayHeldPollTimerId);
+}
+
+// ------------------------------------------------------------ opening media
+
+void CTolvView::OpenMedia(std::wstring path, bool play) {
+  if (play) player_.controlsPause();
+  const std::wstring lowerPath = LowerAscii(path);
+  const std::wstring lowerExtension = LowerAscii(MediumExtension(path));
+
+  if (showVideoResizeHelp && IsVideoPath(lowerPath)) {
+    CVideoResizeHelp hint;
+    openPorts_.window->ShowVideoResizeHelp(hint);
+  }
+
+  if (play) {
+    openPorts_.conversions->ConvertIfConfigured(path);
+    const bool dictation = lowerExtension.find(L".dss") != std::wstring::npos ||
+                           lowerExtension.find(L".ds2") != std::wstring::npos;
+    if (dictation && !openPorts_.conversions->DecodeDictationFile(path)) return;
+  }
+
+  SaveCurrentMediumPosition();
+
+  if (!play) {
+    const int saved = openPorts_.positions->SavedPosition(MediumNameOf(path));
+    openPorts_.lists->AddToPlaylist(path, 0, saved);
+    return;
+  }
+
+  mediumName = path;
+  player_.setURL(path);
+
+  // Timers, hotkeys and pedals keep working while the player opens the medium.
+  const unsigned serial = ++openSerial_;
+  int state = player_.playState();
+  while (IsOpening(state)) {
+    openPorts_.window->PumpPendingMessages();
+    // Another open started from a handler of the loop: it owns the player now.
+    if (serial != openSerial_) return;
+    state = player_.playState();
+  }
+  if (!IsOpened(state)) {
+    messages_.show(L"Error opening the file! " + player_.status(), MessageIcon::Error);
+    return;
+  }
+
+  openPorts_.window->HidePlaceholder();
+  player_.controlsStop();
+  if (tickListener_) tickListener_->OnMediaOpened();
+  playing = false;
+
+  form_.setSliderRange(SliderId::Speed, 20, 250, true);
+  form_.setSliderLineSize(SliderId::Speed, 1);
+  form_.setSliderPageSize(SliderId::Speed, 1);
+  form_.setSliderTicFreq(SliderId::Speed, 1);
+  form_.setSliderRange(SliderId::Balance, 0, 200, true);
+  form_.setSliderPos(SliderId::Balance, 100);
+  form_.setSliderLineSize(SliderId::Balance, 1);
+  form_.setSliderPageSize(SliderId::Balance, 1);
+  form_.setSliderTicFreq(SliderId::Balance, 10);
+  form_.setSliderTickSide(SliderId::Balance, TickSide::Top);
+
+  player_.setStretchToFit(true);
+  openPorts_.window->RedrawView();
+
+  mediumName = MediumNameOf(path);
+  form_.setLabel(LabelId::FileName, mediumName);
+
+  const int saved = openPorts_.positions->SavedPosition(mediumName);
+  player_.setCurrentPosition(saved);
+  const int length = std::max(Whole(player_.duration()), 0);
+  form_.setSliderRange(SliderId::Position, 0, length, false);
+
+  openPorts_.lists->AddToPlaylist(path, length, saved);
+  openPorts_.lists->ShowBookmarksFor(path);
+  PlayToggle();
+  openPorts_.window->RelayoutForm();
+}
+
+void CTolvView::SaveCurrentMediumPosition() {
+  if (!IsMediumLoaded(player_)) return;
+  const double p = player_.currentPosition();
+  openPorts_.positions->SavePosition(mediumName, p);
+  openPorts_.lists->SetPlaypoint(mediumName, std::max(Whole(p), 0));
 }
 
 // ---------------------------------------------------------------- transport

@@ -1,12 +1,15 @@
 #pragma once
-// The playback side of the main form view: transport operations, the view's
-// window timers, the time display with its sliders, and the stopwatch. All of
-// it runs on the user-interface thread; nothing here locks.
+// The playback side of the main form view: transport operations, opening
+// media, the view's window timers, the time display with its sliders, and the
+// stopwatch. All of it runs on the user-interface thread; nothing here locks.
 //
 // Errors of the player (PlayerError) are not caught: the operation in
 // progress ends where the call failed and the framework reports it.
+#include <string>
+
 #include "tolv/playback/CMySliders.h"
 #include "tolv/playback/MediaPlayer.h"
+#include "tolv/playback/OpenMedia.h"
 #include "tolv/playback/TolvForm.h"
 
 namespace tolv {
@@ -35,6 +38,8 @@ class IPositionTickListener {
  public:
   virtual ~IPositionTickListener() = default;
   virtual void AutoTimestampTick() = 0;
+  // A medium has been opened: forget what was stamped for the last one.
+  virtual void OnMediaOpened() {}
 };
 
 class CTolvView {
@@ -54,6 +59,11 @@ class CTolvView {
   bool stopwatchRunning = false;
   int stopwatchSeconds = 0;
 
+  // --- the open medium ---
+  // Name of the current medium: the key of its saved position. The last path
+  // component once opened; the whole path or address after a failed open.
+  std::wstring mediumName;
+
   // --- start and end of the view ---
   // Slider ranges and first positions: volume 0..100 at 50, speed 20..250 at
   // speedPercent, balance 0..200 at 100.
@@ -62,6 +72,16 @@ class CTolvView {
   void StartTransportTimers();
   void StopTransportTimers();
   void setPositionTickListener(IPositionTickListener* listener) { tickListener_ = listener; }
+  void setOpenMediaPorts(const OpenMediaPorts& ports);
+
+  // --- opening media ---
+  // The one way to open a medium. With play, converts and decodes as
+  // configured, loads it, restores its saved position and plays; without,
+  // only lists the file in the playlist.
+  void OpenMedia(std::wstring path, bool play);
+  // Stores the position of the loaded medium (settings store and playlist);
+  // also called when the view is destroyed.
+  void SaveCurrentMediumPosition();
 
   // --- transport operations ---
   void PlayToggle();
@@ -128,6 +148,9 @@ class CTolvView {
   ITimerPort& timers_;
   IMessageBoxes& messages_;
   IPositionTickListener* tickListener_ = nullptr;
+  OpenMediaPorts openPorts_;
+  // Counts the opens started; an open whose wait sees a newer one gives way to it.
+  unsigned openSerial_ = 0;
   CMySliders positionSlider_, volumeSlider_, speedSlider_, balanceSlider_;
 };
 

@@ -28,7 +28,7 @@ class CAutoTimestamps : public IPositionTickListener {
   // 32786: the current position, less subtractSeconds when chosen.
   void ParagraphTimestampCommand();
   // A new medium: nothing stamped, nothing waiting, at a word break.
-  void OnMediaOpened();
+  void OnMediaOpened() override;
 
   // Whole seconds already stamped by any automatic kind.
   std::set<int64_t> stampedSeconds;

@@ -19,7 +19,7 @@ class CTimestamps : public IPositionTickListener {
   // Runs the handler of a timestamp or shortcut command; false for any other id.
   bool OnCommand(uint32_t commandId);
   void AutoTimestampTick() override { automatic.AutoTimestampTick(); }
-  void OnMediaOpened() { automatic.OnMediaOpened(); }
+  void OnMediaOpened() override { automatic.OnMediaOpened(); }
 
   CTimestampWriter writer;
   CTimestampCommands manual;
