@@ -63,8 +63,7 @@ WindowPlacementRecord FromWindowPlacement(const WINDOWPLACEMENT& p) {
   return r;
 }
 
-CMainFrame::CMainFrame(CSettingsStore& settings, IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo)
-    : settings_(settings), view_(player, colorFrom, colorTo) {
+CMainFrame::CMainFrame(CSettingsStore& settings, IMediaPlayer& player) : settings_(settings), view_(player) {
   MapMessages();
 }
 
@@ -78,7 +77,8 @@ bool CMainFrame::Create() {
                   CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, menu);
 }
 
-void CMainFrame::ShowFirstTime() {
+void CMainFrame::ShowFirstTime(const std::wstring& commandLinePath) {
+  view_.OnInitialUpdate(commandLinePath);
   if (auto stored = settings_.MainFramePlacement(); stored && Plausible(*stored)) {
     WINDOWPLACEMENT p = ToWindowPlacement(*stored);
     // The program never starts minimised or maximised.
@@ -182,6 +182,7 @@ void CMainFrame::OnClose() {
   if (GetWindowPlacement(hwnd(), &p)) settings_.SetMainFramePlacement(FromWindowPlacement(p));
   KillTimer(hwnd(), kIndicatorTimerId);
   view_.StopTimers();
+  view_.StopPedalWatcher();
   DestroyWindow();
 }
 

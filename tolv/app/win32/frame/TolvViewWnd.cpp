@@ -4,12 +4,16 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "tolv/app/FormArrangement.h"
 #include "tolv/app/FrameSizing.h"
 #include "tolv/app/resource.h"
+#include "tolv/app/win32/frame/ViewLifecycle.h"
 #include "tolv/config/Settings.h"
+#include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/hotkeys/HotkeyCommands.h"
 
 namespace tolv {
@@ -111,12 +115,10 @@ bool IsTransport(int id) { return id == IDC_PLAY || id == IDC_STOP || id == IDC_
 
 CTolvViewWnd* MainView() { return g_mainView; }
 
-CTolvViewWnd::CTolvViewWnd(IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo)
-    : CDialog(IDD_TOLV_FORM), appearanceColorFrom(colorFrom), appearanceColorTo(colorTo), player_(player) {
-  MapMessages();
-}
+CTolvViewWnd::CTolvViewWnd(IMediaPlayer& player) : CDialog(IDD_TOLV_FORM), player_(player) { MapMessages(); }
 
 CTolvViewWnd::~CTolvViewWnd() {
+  lifecycle_.reset();
   if (g_mainView == this) g_mainView = nullptr;
   if (gradientBrush_) DeleteObject(gradientBrush_);
   if (gradientBitmap_) DeleteObject(gradientBitmap_);
@@ -145,14 +147,30 @@ void CTolvViewWnd::MapMessages() {
     return OnDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
   });
   messages_.on(WM_TIMER, [this](WPARAM wParam, LPARAM) {
+    if (lifecycle_ && lifecycle_->OnTimer(static_cast<unsigned>(wParam))) return 0;
     if (view_) view_->OnTimer(static_cast<unsigned>(wParam));
     return 0;
   });
-  for (UINT message : {WM_DVR_BUTTON_FS_REW, WM_DVR_BUTTON_FS_LISTEN, WM_DVR_BUTTON_FS_FF})
-    messages_.on(message, [this, message](WPARAM wParam, LPARAM) {
-      if (view_) view_->OnFootSwitchMessage(message, static_cast<unsigned>(wParam));
-      return 0;
+  // Pedal components, raw input and the hook's deferred errors.
+  for (UINT message : {static_cast<UINT>(WM_DVR_BUTTON_FS_REW), static_cast<UINT>(WM_DVR_BUTTON_FS_LISTEN),
+                       static_cast<UINT>(WM_DVR_BUTTON_FS_FF), FootSwitchDeviceChangeMessage(),
+                       static_cast<UINT>(WM_INPUT), kShowHookError})
+    if (message)
+      messages_.on(message, [this, message](WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (lifecycle_) lifecycle_->OnMessage(message, wParam, lParam);
+        return 0;
+      });
+  // Timestamps and keyboard shortcuts that the hotkeys post.
+  for (unsigned id : {kCmdTimeStamp, kCmdKeyboardShortcut1, kCmdKeyboardShortcut1 + 1, kCmdKeyboardShortcut1 + 2,
+                      kCmdKeyboardShortcut1 + 3, kCmdKeyboardShortcut1 + 4, kCmdIntervalTimestamp,
+                      kCmdParagraphTimestamp, kCmdDelayedTimestamp})
+    messages_.onCommand(id, [this, id] {
+      if (lifecycle_) lifecycle_->OnCommand(id);
     });
+  messages_.on(WM_DESTROY, [this](WPARAM, LPARAM) -> LRESULT {
+    OnDestroy();
+    return 0;
+  });
   for (int id : {IDC_POSITION_SLIDER, IDC_VOLUME_SLIDER, IDC_SPEED_SLIDER, IDC_BALANCE_SLIDER})
     messages_.onNotify(id, NM_CUSTOMDRAW, [this, id](NMHDR* header) -> LRESULT {
       if (view_ && reinterpret_cast<NMCUSTOMDRAW*>(header)->dwDrawStage == CDDS_PREPAINT)
@@ -181,22 +199,54 @@ void CTolvViewWnd::MapMessages() {
 }
 
 BOOL CTolvViewWnd::OnInitDialog() {
-  g_mainView = this;
   timers_ = std::make_unique<CWindowTimers>(hwnd());
   boxes_ = std::make_unique<CMessageBoxes>(hwnd(), L"Tolv");
   view_ = std::make_unique<CTolvView>(player_, *this, *timers_, *boxes_);
   for (int id : {IDC_POSITION_SLIDER, IDC_VOLUME_SLIDER, IDC_SPEED_SLIDER, IDC_BALANCE_SLIDER})
     SetWindowSubclass(item(id), &CTolvViewWnd::SliderProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this));
   SendMessageW(item(IDC_TOGGLE_SPEED_EDIT), EM_SETLIMITTEXT, 3, 0);
+  Arrange();
+  return FALSE;
+}
+
+// ---------------------------------------------------------------- start and end
+
+void CTolvViewWnd::OnInitialUpdate(const std::wstring& commandLinePath) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  g_mainView = this;
+  lifecycle_ = std::make_unique<CViewLifecycle>(hwnd(), *view_, player_, *timers_, *boxes_);
+  // HOOK POINT: the modeless "Open Remote File", "Playlist" and "Bookmarks"
+  // windows are created here, hidden; the bookmark window gets the player
+  // and sets lifecycle_->addBookmark.
+  if (!lifecycle_->ConnectDeviceTree()) return;
   view_->InitTransportControls();
   view_->StartTransportTimers();
-  Arrange();
+  if (!commandLinePath.empty()) view_->OpenMedia(commandLinePath, true);
+  lifecycle_->StartPedalsAndHook();
   SetFocus(item(IDC_PLAY));
-  return FALSE;
+  // Files dropped and data copied from processes of lower integrity still arrive.
+  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u})
+    ChangeWindowMessageFilter(message, MSGFLT_ADD);
+  lifecycle_->ConnectVendorComponents();
 }
 
 void CTolvViewWnd::StopTimers() {
   if (view_) view_->StopTransportTimers();
+}
+
+void CTolvViewWnd::StopPedalWatcher() {
+  if (lifecycle_) lifecycle_->StopPedalWatcher();
+}
+
+void CTolvViewWnd::OnDestroy() {
+  if (lifecycle_) {
+    lifecycle_->Destroy(dataFiles_);
+  } else if (dataFiles_) {
+    SaveMainConfiguration(*dataFiles_);
+  }
+  if (gradientBrush_) DeleteObject(gradientBrush_);
+  gradientBrush_ = nullptr;
+  if (view_) view_->SaveCurrentMediumPosition();
 }
 
 void CTolvViewWnd::Arrange() {
@@ -229,8 +279,8 @@ void CTolvViewWnd::Arrange() {
 }
 
 void CTolvViewWnd::SetAppearance(ColorRef from, ColorRef to) {
-  appearanceColorFrom = from;
-  appearanceColorTo = to;
+  appearanceColorFrom = static_cast<int>(from);
+  appearanceColorTo = static_cast<int>(to);
   RebuildGradient();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -238,7 +288,8 @@ void CTolvViewWnd::SetAppearance(ColorRef from, ColorRef to) {
 void CTolvViewWnd::RebuildGradient() {
   RECT rc;
   GetClientRect(hwnd(), &rc);
-  const GradientBitmap g = MakeGradient(rc.right, rc.bottom, appearanceColorFrom, appearanceColorTo);
+  const GradientBitmap g = MakeGradient(rc.right, rc.bottom, static_cast<ColorRef>(appearanceColorFrom),
+                                         static_cast<ColorRef>(appearanceColorTo));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = g.width;

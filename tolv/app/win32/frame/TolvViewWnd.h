@@ -9,26 +9,27 @@
 
 #include "tolv/app/Appearance.h"
 #include "tolv/app/win32/Wnd.h"
+#include "tolv/config/DataFiles.h"
 #include "tolv/playback/TolvView.h"
 #include "tolv/playback/win32/WindowPorts.h"
 
 namespace tolv {
 
+class CViewLifecycle;
+
 class CTolvViewWnd : public CDialog, public ITolvForm {
  public:
-  CTolvViewWnd(IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo);
+  explicit CTolvViewWnd(IMediaPlayer& player);
   ~CTolvViewWnd() override;
 
   // The view's fields of the compact mode.
   bool expanded = true;
   int expandDelta = 0;
-  ColorRef appearanceColorFrom;
-  ColorRef appearanceColorTo;
 
   CTolvView& view() { return *view_; }
   // Places every control for the current client size and repaints.
   void Arrange();
-  // New colours from the settings: the gradient is rebuilt at once.
+  // New appearance colours (the settings' values): the gradient is rebuilt at once.
   void SetAppearance(ColorRef from, ColorRef to);
   // The medium name shown in the file name label (shortened when long).
   const std::wstring& mediumName() const { return mediumName_; }
@@ -37,6 +38,14 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   // Button 1002.
   void ToggleCompact();
   void StopTimers();
+
+  // --- start and end (ViewLifecycle.h) ---
+  // Where the configuration is saved when the view is destroyed.
+  void setDataFiles(IDataFiles* files) { dataFiles_ = files; }
+  // The framework's first showing of the view, after the document opened.
+  void OnInitialUpdate(const std::wstring& commandLinePath);
+  // Closing the frame, after StopTimers.
+  void StopPedalWatcher();
 
   // --- ITolvForm ---
   bool isPushed(TransportButton button) override;
@@ -69,6 +78,7 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
 
  private:
   void MapMessages();
+  void OnDestroy();
   void RebuildGradient();
   void RepaintSliders();
   LRESULT OnCtlColor(HDC dc, HWND control);
@@ -83,6 +93,8 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   std::unique_ptr<CWindowTimers> timers_;
   std::unique_ptr<CMessageBoxes> boxes_;
   std::unique_ptr<CTolvView> view_;
+  std::unique_ptr<CViewLifecycle> lifecycle_;
+  IDataFiles* dataFiles_ = nullptr;
   HBITMAP gradientBitmap_ = nullptr;
   HBRUSH gradientBrush_ = nullptr;
   std::wstring mediumName_;
