@@ -218,7 +218,7 @@ ProgramResources resourcesOf(const std::wstring& path) {
 }
 
 TEST(ShippedPrograms, CarryVersionManifestAndIcon) {
-  for (const wchar_t* name : {L"vcbridge.exe"}) {
+  for (const wchar_t* name : {L"tolv.exe", L"vcbridge.exe"}) {
     SCOPED_TRACE(std::string(name, name + wcslen(name)));
     const ProgramResources r = resourcesOf(kit::exeFolder() + name);
     EXPECT_EQ(r.fileVersion, L"4.3");
