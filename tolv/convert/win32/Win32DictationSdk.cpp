@@ -27,6 +27,8 @@ CWin32DeviceManager::CWin32DeviceManager(IVRDMDeviceManager* manager, HWND windo
     : manager_(manager), window_(window), comInitialised_(comInitialised) {}
 
 CWin32DeviceManager::~CWin32DeviceManager() {
+  // A sink kept by the SDK past this point reports nowhere.
+  Retire();
   if (hasOpened_) {
     if (CVRDMDeviceWrapper* device = opened()) device->device()->Close();
   }

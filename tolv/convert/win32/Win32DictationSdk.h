@@ -14,7 +14,7 @@
 
 namespace tolv {
 
-class CWin32DeviceManager : public IDeviceManager, public IVRDMOwner {
+class CWin32DeviceManager : public IDeviceManager, public CLiveVRDMOwner {
  public:
   // Takes over the manager's reference; uninitialises COM when it goes if
   // `comInitialised`.

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace tolv {
@@ -11,6 +13,22 @@ using namespace vrdm;
 namespace {
 
 LONG liveObjects = 0;
+
+// Owners alive now. Recursive: an owner's handler may call the SDK, which
+// may notify again on the same thread.
+std::recursive_mutex ownersLock;
+std::set<const CLiveVRDMOwner*>& LiveOwners() {
+  static std::set<const CLiveVRDMOwner*> owners;
+  return owners;
+}
+
+// Runs report(owner) with the owner kept alive, or nothing when it is gone.
+template <class Logic, class Report>
+auto Reported(CLiveVRDMOwner* owner, Logic& logic, Report report) {
+  std::lock_guard<std::recursive_mutex> lock(ownersLock);
+  logic.Initialze(owner && LiveOwners().count(owner) ? owner : nullptr);
+  return report(logic);
+}
 
 // Reference counting and QueryInterface for an object with one own interface.
 template <class Interface, const IID& Iid>
@@ -41,9 +59,11 @@ class ComObject : public Interface {
 
 class DeviceNotificationObject final : public ComObject<IVRDMDeviceNotification, IID_IVRDMDeviceNotification> {
  public:
-  explicit DeviceNotificationObject(IVRDMOwner* owner) { logic_.Initialze(owner); }
+  explicit DeviceNotificationObject(CLiveVRDMOwner* owner) : owner_(owner) {}
   HRESULT STDMETHODCALLTYPE OnDeviceNotify(LONG event, LONGLONG device, LONG extra) override {
-    logic_.OnDeviceNotify(event, static_cast<std::intptr_t>(device), extra);
+    Reported(owner_, logic_, [&](CVRDMDeviceNotification& l) {
+      l.OnDeviceNotify(event, static_cast<std::intptr_t>(device), extra);
+    });
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnDeviceNotifyString(LONG, BSTR text) override {
@@ -57,43 +77,55 @@ class DeviceNotificationObject final : public ComObject<IVRDMDeviceNotification,
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Initialze(LONGLONG owner) override {
-    logic_.Initialze(reinterpret_cast<IVRDMOwner*>(static_cast<std::intptr_t>(owner)));
-    return S_OK;
+    // Compared, never followed, until found among the live owners.
+    std::lock_guard<std::recursive_mutex> lock(ownersLock);
+    for (const CLiveVRDMOwner* live : LiveOwners()) {
+      if (reinterpret_cast<std::intptr_t>(live) == static_cast<std::intptr_t>(owner)) {
+        owner_ = const_cast<CLiveVRDMOwner*>(live);
+        return S_OK;
+      }
+    }
+    return E_INVALIDARG;
   }
 
  private:
+  CLiveVRDMOwner* owner_;
   CVRDMDeviceNotification logic_;
 };
 
 class ButtonNotificationObject final : public ComObject<IVRDMButtonNotification, IID_IVRDMButtonNotification> {
  public:
-  explicit ButtonNotificationObject(IVRDMOwner* owner) { logic_.Initialze(owner); }
+  explicit ButtonNotificationObject(CLiveVRDMOwner* owner) : owner_(owner) {}
   HRESULT STDMETHODCALLTYPE OnButtonChange(LONG code, LONG parameter) override {
-    logic_.OnButtonChange(code, parameter);
+    Reported(owner_, logic_, [&](CVRDMButtonNotification& l) { l.OnButtonChange(code, parameter); });
     return S_OK;
   }
 
  private:
+  CLiveVRDMOwner* owner_;
   CVRDMButtonNotification logic_;
 };
 
 class FileProgressNotificationObject final
     : public ComObject<IVRDMFileProgressNotification, IID_IVRDMFileProgressNotification> {
  public:
-  explicit FileProgressNotificationObject(IVRDMOwner* owner) { logic_.Initialze(owner); }
+  explicit FileProgressNotificationObject(CLiveVRDMOwner* owner) : owner_(owner) {}
   HRESULT STDMETHODCALLTYPE OnProgressNotify(LONGLONG totalFileSize, LONGLONG totalBytesTransferred, LONG fileIndex,
                                              LONG fileCount) override {
-    return logic_.OnProgressNotify(totalFileSize, totalBytesTransferred, fileIndex, fileCount);
+    return Reported(owner_, logic_, [&](CVRDMFileProgressNotification& l) {
+      return static_cast<HRESULT>(l.OnProgressNotify(totalFileSize, totalBytesTransferred, fileIndex, fileCount));
+    });
   }
 
  private:
+  CLiveVRDMOwner* owner_;
   CVRDMFileProgressNotification logic_;
 };
 
 template <class Made>
 class Factory final : public IClassFactory {
  public:
-  explicit Factory(IVRDMOwner& owner) : owner_(owner) {}
+  explicit Factory(CLiveVRDMOwner& owner) : owner_(owner) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
@@ -122,7 +154,7 @@ class Factory final : public IClassFactory {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
  private:
-  IVRDMOwner& owner_;
+  CLiveVRDMOwner& owner_;
   LONG refs_ = 1;
 };
 
@@ -236,9 +268,21 @@ bool AddCoclass(ICreateTypeLib2* lib, const ClassEntry& entry, const wchar_t* na
 
 }  // namespace
 
-IVRDMDeviceNotification* NewDeviceNotification(IVRDMOwner* owner) { return new DeviceNotificationObject(owner); }
-IVRDMButtonNotification* NewButtonNotification(IVRDMOwner* owner) { return new ButtonNotificationObject(owner); }
-IVRDMFileProgressNotification* NewFileProgressNotification(IVRDMOwner* owner) {
+CLiveVRDMOwner::CLiveVRDMOwner() {
+  std::lock_guard<std::recursive_mutex> lock(ownersLock);
+  LiveOwners().insert(this);
+}
+
+CLiveVRDMOwner::~CLiveVRDMOwner() { Retire(); }
+
+void CLiveVRDMOwner::Retire() {
+  std::lock_guard<std::recursive_mutex> lock(ownersLock);
+  LiveOwners().erase(this);
+}
+
+IVRDMDeviceNotification* NewDeviceNotification(CLiveVRDMOwner* owner) { return new DeviceNotificationObject(owner); }
+IVRDMButtonNotification* NewButtonNotification(CLiveVRDMOwner* owner) { return new ButtonNotificationObject(owner); }
+IVRDMFileProgressNotification* NewFileProgressNotification(CLiveVRDMOwner* owner) {
   return new FileProgressNotificationObject(owner);
 }
 
@@ -252,7 +296,7 @@ void ReleaseAndClear(T*& p) {
 }
 }  // namespace
 
-std::unique_ptr<CVRDMDeviceWrapper> CVRDMDeviceWrapper::Create(IUnknown* device, IVRDMOwner* owner) {
+std::unique_ptr<CVRDMDeviceWrapper> CVRDMDeviceWrapper::Create(IUnknown* device, CLiveVRDMOwner* owner) {
   if (!device) return nullptr;
   std::unique_ptr<CVRDMDeviceWrapper> w(new CVRDMDeviceWrapper);
   if (FAILED(device->QueryInterface(IID_IVRDMDevice, reinterpret_cast<void**>(&w->device_))) || !w->device_) {

@@ -13,18 +13,35 @@
 
 namespace tolv {
 
+// An owner that the notification objects may report to: known to the
+// process from construction to destruction. "Initialze" comes from other
+// components as a bare number, and a component may keep a sink longer than
+// its owner lives; objects therefore report only to owners alive at the time
+// of the call, and take no unknown number for an owner.
+class CLiveVRDMOwner : public IVRDMOwner {
+ public:
+  CLiveVRDMOwner();
+  ~CLiveVRDMOwner() override;
+  CLiveVRDMOwner(const CLiveVRDMOwner&) = delete;
+  CLiveVRDMOwner& operator=(const CLiveVRDMOwner&) = delete;
+
+ protected:
+  // From now on no object reports here; for a derived destructor's first step.
+  void Retire();
+};
+
 // New objects with one reference, reporting to `owner` (may be null: then
 // they report nowhere until "Initialze").
-vrdm::IVRDMDeviceNotification* NewDeviceNotification(IVRDMOwner* owner);
-vrdm::IVRDMButtonNotification* NewButtonNotification(IVRDMOwner* owner);
-vrdm::IVRDMFileProgressNotification* NewFileProgressNotification(IVRDMOwner* owner);
+vrdm::IVRDMDeviceNotification* NewDeviceNotification(CLiveVRDMOwner* owner);
+vrdm::IVRDMButtonNotification* NewButtonNotification(CLiveVRDMOwner* owner);
+vrdm::IVRDMFileProgressNotification* NewFileProgressNotification(CLiveVRDMOwner* owner);
 
 // One device that the device manager lists: its five interfaces and the
 // button sink, all released when the wrapper goes.
 class CVRDMDeviceWrapper {
  public:
   // Null when `device` is null or is no IVRDMDevice.
-  static std::unique_ptr<CVRDMDeviceWrapper> Create(IUnknown* device, IVRDMOwner* owner);
+  static std::unique_ptr<CVRDMDeviceWrapper> Create(IUnknown* device, CLiveVRDMOwner* owner);
   ~CVRDMDeviceWrapper();
   CVRDMDeviceWrapper(const CVRDMDeviceWrapper&) = delete;
   CVRDMDeviceWrapper& operator=(const CVRDMDeviceWrapper&) = delete;
@@ -47,7 +64,7 @@ class CVRDMDeviceWrapper {
 
 // An owner for objects that other components create by class id: their
 // notices go to the main view's window, nothing else.
-class CWindowVRDMOwner : public IVRDMOwner {
+class CWindowVRDMOwner : public CLiveVRDMOwner {
  public:
   explicit CWindowVRDMOwner(HWND window) : window_(window) {}
   void OnDeviceNotify(long, std::intptr_t, long) override {}
@@ -80,7 +97,7 @@ bool BuildNotificationTypeLibrary(const std::wstring& path);
 // lives. Objects that other components create report to `owner`.
 class CDeviceNotificationServer {
  public:
-  explicit CDeviceNotificationServer(IVRDMOwner& owner) : owner_(owner) {}
+  explicit CDeviceNotificationServer(CLiveVRDMOwner& owner) : owner_(owner) {}
   ~CDeviceNotificationServer() { Stop(); }
   CDeviceNotificationServer(const CDeviceNotificationServer&) = delete;
   CDeviceNotificationServer& operator=(const CDeviceNotificationServer&) = delete;
@@ -92,7 +109,7 @@ class CDeviceNotificationServer {
   bool serving() const { return cookies_[0] != 0; }
 
  private:
-  IVRDMOwner& owner_;
+  CLiveVRDMOwner& owner_;
   IClassFactory* factories_[3] = {};
   DWORD cookies_[3] = {};
 };

@@ -170,6 +170,7 @@ TEST_F(DictationOnView, MemoDecodesOnceAndTheSecondOpeningReusesTheWav) {
   EXPECT_THAT(notices, Contains(Posted{0x1401, 1545, 7}));
   for (const Posted& p : notices) EXPECT_TRUE(p.wParam == 1725 || p.wParam == 1529 || p.wParam == 1545) << p.wParam;
   EXPECT_EQ(counter("served"), 1);
+  EXPECT_EQ(counter("objects"), 0);
 
   view.OpenMedia(memo, true);
   EXPECT_EQ(player.URL(), memo + L".wav");
@@ -222,6 +223,41 @@ TEST_F(DictationOnView, UnregisteredManagerAsksForTheCodecsAndOpensNothing) {
   EXPECT_EQ(ui.questions.size(), 1u);
   EXPECT_FALSE(player.hasURL());
   EXPECT_EQ(counter("decodes"), 0);
+}
+
+TEST_F(DictationOnView, DeviceNoticesKeepTheMapAndACancelStopsTheDecode) {
+  std::unique_ptr<IDeviceManager> made = sdk.CreateDeviceManager();
+  ASSERT_NE(made, nullptr);
+  auto& manager = dynamic_cast<CWin32DeviceManager&>(*made);
+  EXPECT_EQ(manager.RegisterSink(), S_OK);
+  EXPECT_TRUE(manager.knows(0xA0000101u));  // announced when the sink came
+  EXPECT_THAT(manager.DeviceIdentities(), ElementsAre(0x11u, 0xA0000101u));
+
+  SetEnvironmentVariableW(L"TOLV_DEVMGR_DOUBLE", L"nolocal");
+  manager.OnDeviceNotify(VrdmDeviceChanged, 0xA0000101u, 0);  // fetched again: gone
+  manager.OnDeviceNotify(VrdmDeviceChanged, 0x11, 0);         // fetched again: still there
+  manager.OnDeviceNotify(VrdmDeviceArrived, 0x55, 0);         // the manager does not know it
+  EXPECT_FALSE(manager.knows(0xA0000101u));
+  EXPECT_TRUE(manager.knows(0x11));
+  EXPECT_FALSE(manager.knows(0x55));
+  EXPECT_EQ(manager.OpenDevice(0xA0000101u), static_cast<SdkStatus>(0x80050008u));
+
+  ASSERT_EQ(manager.OpenDevice(0x11), S_OK);
+  uint32_t handle = 0;
+  ASSERT_EQ(manager.OpenFile(memo, handle), S_OK);
+  std::vector<long long> seen;
+  manager.progress = [&](long long size, long long done) { seen.push_back(done * 100 / size); };
+  manager.cancelTest = [] { return true; };
+  EXPECT_EQ(manager.DecodeToWav(handle, memo + L".wav"), static_cast<SdkStatus>(0x80040312u));
+  EXPECT_STREQ(DictationResultText(static_cast<SdkStatus>(0x80040312u)), L" The operation has been cancelled!  ");
+  manager.cancelTest = nullptr;
+  EXPECT_EQ(manager.DecodeToWav(handle, memo + L".wav"), S_OK);
+  EXPECT_THAT(seen, ElementsAre(50));
+  manager.CloseFile(handle);
+  made.reset();
+  EXPECT_EQ(counter("unregistrations"), 1);
+  // Every device, interface and button sink was handed back.
+  EXPECT_EQ(counter("objects"), 0);
 }
 
 // ------------------------------------------------------------------ pedals

@@ -24,7 +24,7 @@ struct Posted {
   bool operator==(const Posted&) const = default;
 };
 
-class RecordingOwner : public IVRDMOwner {
+class RecordingOwner : public CLiveVRDMOwner {
  public:
   void OnDeviceNotify(long event, std::intptr_t device, long) override { notices.push_back({0, static_cast<std::uintptr_t>(event), device}); }
   void PostToWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
@@ -55,7 +55,7 @@ TEST_F(DeviceNotificationsCom, ObjectsReportToTheirOwner) {
   EXPECT_EQ(device->OnDeviceNotifyString(1725, SysAllocString(L"taken over")), S_OK);
   EXPECT_EQ(device->OnDeviceErrorNotify(1725, 5), S_OK);
   RecordingOwner other;
-  device->Initialze(reinterpret_cast<LONGLONG>(static_cast<IVRDMOwner*>(&other)));
+  device->Initialze(reinterpret_cast<LONGLONG>(static_cast<CLiveVRDMOwner*>(&other)));
   device->OnDeviceNotify(1726, 0x11, 0);
   device->Release();
   EXPECT_THAT(owner.notices, ElementsAre(Posted{0, 1725, 0xA0000101}));
@@ -74,6 +74,30 @@ TEST_F(DeviceNotificationsCom, ObjectsReportToTheirOwner) {
   EXPECT_EQ(progress->OnProgressNotify(1000, 500, 0, 1), static_cast<HRESULT>(0x80040312u));
   progress->Release();
   EXPECT_THAT(owner.progress, ElementsAre(std::pair<long long, long long>{1000, 250}));
+}
+
+TEST_F(DeviceNotificationsCom, OwnersAreOnlyThoseAliveInThisProcess) {
+  IVRDMDeviceNotification* device = NewDeviceNotification(&owner);
+  // A number that is no live owner is refused and changes nothing.
+  EXPECT_EQ(device->Initialze(0x12345678), E_INVALIDARG);
+  EXPECT_EQ(device->Initialze(0), E_INVALIDARG);
+  device->OnDeviceNotify(1725, 1, 0);
+  EXPECT_EQ(owner.posted.size(), 1u);
+
+  IVRDMButtonNotification* buttons = nullptr;
+  {
+    RecordingOwner shortLived;
+    buttons = NewButtonNotification(&shortLived);
+    device->Initialze(reinterpret_cast<LONGLONG>(static_cast<CLiveVRDMOwner*>(&shortLived)));
+    buttons->OnButtonChange(1529, 1);
+    EXPECT_EQ(shortLived.posted.size(), 1u);
+  }
+  // The SDK may keep its sinks longer than their owner lives.
+  EXPECT_EQ(buttons->OnButtonChange(1529, 1), S_OK);
+  EXPECT_EQ(device->OnDeviceNotify(1726, 1, 0), S_OK);
+  buttons->Release();
+  device->Release();
+  EXPECT_EQ(owner.posted.size(), 1u);
 }
 
 TEST_F(DeviceNotificationsCom, WithoutAnOwnerNothingIsReported) {
