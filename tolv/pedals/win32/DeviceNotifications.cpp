@@ -446,6 +446,15 @@ void CDeviceNotificationServer::Stop() {
   }
 }
 
+bool IsComServerLaunch(const std::wstring& commandLine) {
+  const size_t first = commandLine.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return false;
+  const size_t last = commandLine.find_last_not_of(L" \t");
+  const std::wstring word = commandLine.substr(first, last - first + 1);
+  return word.size() == 10 && (word[0] == L'-' || word[0] == L'/') &&
+         CompareStringOrdinal(word.c_str() + 1, 9, L"Embedding", 9, TRUE) == CSTR_EQUAL;
+}
+
 std::wstring NotificationTypeLibraryPath() {
   wchar_t folder[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return {};

@@ -130,6 +130,11 @@ class CDeviceNotifications {
 };
 std::unique_ptr<CDeviceNotifications> RegisterDeviceNotifications(HWND view);
 
+// True when COM started this program to serve a class ("-Embedding" or
+// "/Embedding", any case, alone on the command line): then it is no media
+// path to open.
+bool IsComServerLaunch(const std::wstring& commandLine);
+
 // The per-user file of the type library (…\Quenmark\Tolv\VRDMNotify.tlb in
 // the local application data).
 std::wstring NotificationTypeLibraryPath();

@@ -271,5 +271,17 @@ TEST_F(DeviceNotificationsCom, StartUpCallRegistersThisProgramAndServes) {
   DestroyWindow(window);
 }
 
+TEST(ComServerLaunch, OnlyTheEmbeddingSwitchAlone) {
+  const struct {
+    const wchar_t* commandLine;
+    bool launch;
+  } cases[] = {
+      {L"-Embedding", true},   {L"/Embedding", true},           {L"  -embedding ", true},
+      {L"", false},            {L"C:\rec\memo.dss", false},   {L"-Embedding x", false},
+      {L"Embedding", false},   {L"\"-Embedding\"", false},      {L"-Embeddings", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsComServerLaunch(c.commandLine), c.launch) << c.commandLine;
+}
+
 }  // namespace
 }  // namespace tolv
