@@ -200,7 +200,9 @@ TEST_F(DeviceNotificationsCom, TypeLibraryDescribesTheThreeInterfaces) {
       UINT n = 0;
       ASSERT_EQ(info->GetNames(desc->memid, &name, 1, &n), S_OK);
       EXPECT_STREQ(name, index == 0 ? d.firstMethod : d.lastMethod);
-      if (index == 0) EXPECT_EQ(desc->cParams, d.firstMethodParameters);
+      if (index == 0) {
+        EXPECT_EQ(desc->cParams, d.firstMethodParameters);
+      }
       SysFreeString(name);
       info->ReleaseFuncDesc(desc);
     }
@@ -277,7 +279,7 @@ TEST(ComServerLaunch, OnlyTheEmbeddingSwitchAlone) {
     bool launch;
   } cases[] = {
       {L"-Embedding", true},   {L"/Embedding", true},           {L"  -embedding ", true},
-      {L"", false},            {L"C:\rec\memo.dss", false},   {L"-Embedding x", false},
+      {L"", false},            {L"C:\\rec\\memo.dss", false},   {L"-Embedding x", false},
       {L"Embedding", false},   {L"\"-Embedding\"", false},      {L"-Embeddings", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsComServerLaunch(c.commandLine), c.launch) << c.commandLine;
