@@ -323,7 +323,9 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-TEST_F(PedalsOnView, FootSwitchListenReleaseTogglesPlaybackInToggleMode) {
+class FootSwitchOnView : public PedalsOnView, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FootSwitchOnView, ListenPressAndReleaseEachTogglePlayback) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = ViewProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -331,7 +333,7 @@ TEST_F(PedalsOnView, FootSwitchListenReleaseTogglesPlaybackInToggleMode) {
   RegisterClassW(&wc);
   HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(window, nullptr);
-  playMode = PlayModeToggle;
+  playMode = GetParam();
   load(120, 10);
   std::vector<std::string> seen;
   transport.afterFootSwitch = [&](unsigned message, unsigned pressed) {
@@ -356,6 +358,8 @@ TEST_F(PedalsOnView, FootSwitchListenReleaseTogglesPlaybackInToggleMode) {
   ASSERT_TRUE(done);
   EXPECT_THAT(seen, ElementsAre("press playing", "release paused"));
 }
+
+INSTANTIATE_TEST_SUITE_P(ToggleModes, FootSwitchOnView, ::testing::Values(PlayModeToggle, PlayModeFixedLength));
 
 }  // namespace
 }  // namespace tolv::testing
