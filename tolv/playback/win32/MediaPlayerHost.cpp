@@ -245,10 +245,9 @@ bool CMediaPlayerHost::Fail(HRESULT hr) {
   return false;
 }
 
-void CMediaPlayerHost::Destroy() {
+void CMediaPlayerHost::Deactivate() {
   if (inPlace_) inPlace_->InPlaceDeactivate();
   ReleaseAndClear(inPlace_);
-  ReleaseAndClear(player_);
   if (object_) {
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
@@ -259,6 +258,11 @@ void CMediaPlayerHost::Destroy() {
     site_->Release();
     site_ = nullptr;
   }
+}
+
+void CMediaPlayerHost::Destroy() {
+  Deactivate();
+  ReleaseAndClear(player_);
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     ::DestroyWindow(window_);
@@ -278,7 +282,22 @@ LRESULT CALLBACK CMediaPlayerHost::WindowProc(HWND hwnd, UINT message, WPARAM wP
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* host = reinterpret_cast<CMediaPlayerHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == WM_SIZE && host) host->OnSize();
+  if (host) {
+    switch (message) {
+      case WM_SIZE:
+        host->OnSize();
+        break;
+      // Destroyed with the form: the component leaves while its own window
+      // still exists. Its player object stays referenced until Destroy().
+      case WM_DESTROY:
+        host->Deactivate();
+        break;
+      case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        host->window_ = nullptr;
+        break;
+    }
+  }
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

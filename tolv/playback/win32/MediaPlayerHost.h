@@ -26,7 +26,9 @@ class CMediaPlayerHost {
   // window left behind, when the component cannot be created or activated.
   bool Create(HWND parent, int controlId, const CLSID& clsid = kClsidWindowsMediaPlayer);
   // Deactivates and releases the component, then destroys the window. Must
-  // run before OLE is uninitialised; later calls do nothing.
+  // run before OLE is uninitialised; later calls do nothing. Destroying the
+  // parent window deactivates and closes the component as well; the player
+  // object is then released here.
   void Destroy();
 
   HWND hwnd() const { return window_; }
@@ -39,6 +41,7 @@ class CMediaPlayerHost {
   class Frame;
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnSize();
+  void Deactivate();
   bool Fail(HRESULT hr);
 
   HWND window_ = nullptr;

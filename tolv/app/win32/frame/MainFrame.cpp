@@ -69,6 +69,7 @@ CMainFrame::CMainFrame(CSettingsStore& settings, IMediaPlayer& player, ColorRef 
 }
 
 bool CMainFrame::Create() {
+  view_.setSettingsStore(&settings_);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   if (!RegisterWindowClass(kMainFrameClass, icon, nullptr)) return false;

@@ -26,10 +26,9 @@ bool CTolvApp::InitInstance(const std::wstring& commandLine) {
   if (!frame_->Create()) return false;
   accelerators_ = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 
-  // The medium named on the command line: its name is shown until the form
-  // can open media itself.
+  // The medium named on the command line opens and plays at the end of the view's initialisation.
   const std::wstring path = CommandLineMediaPath(commandLine);
-  if (!path.empty()) frame_->view().setLabel(LabelId::FileName, LastPathComponent(path));
+  if (!path.empty()) frame_->view().view().OpenMedia(path, true);
 
   frame_->ShowFirstTime();
   frame_->SetAlwaysOnTop(alwaysOnTop);

@@ -35,7 +35,7 @@ class MediaPlayerHostTest : public ::testing::Test {
   }
   void TearDown() override {
     host.Destroy();
-    DestroyWindow(parent);
+    if (parent) DestroyWindow(parent);
     OleUninitialize();
   }
   HWND parent = nullptr;
@@ -82,6 +82,20 @@ TEST_F(MediaPlayerHostTest, TheHostedPlayerOpensAndPlaysARecording) {
   host.Destroy();
   EXPECT_FALSE(IsWindow(host.hwnd()));
   DeleteFileW(wav.c_str());
+}
+
+// The form goes first at shutdown: the component closes with the control's
+// window, and the host's own release afterwards has nothing left to break.
+TEST_F(MediaPlayerHostTest, DestroyingTheParentClosesTheComponent) {
+  ASSERT_TRUE(host.Create(parent, kControlId));
+  HWND surface = GetWindow(host.hwnd(), GW_CHILD);
+  ASSERT_TRUE(surface);
+  DestroyWindow(parent);
+  parent = nullptr;
+  EXPECT_FALSE(IsWindow(surface));
+  EXPECT_EQ(host.hwnd(), nullptr);
+  host.Destroy();
+  EXPECT_EQ(host.player(), nullptr);
 }
 
 TEST_F(MediaPlayerHostTest, AMissingComponentLeavesNoWindowAndSaysWhy) {
