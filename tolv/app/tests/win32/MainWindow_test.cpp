@@ -15,11 +15,13 @@
 #include "tolv/config/Settings.h"
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/config/win32/Win32DataFiles.h"
+#include "tolv/playback/tests/win32/TestWav.h"
 
 namespace tolv {
 namespace {
 
 constexpr wchar_t kMainFrameKey[] = L"Software\\Quenmark\\Tolv\\MainFrame";
+const std::wstring kSixty = L"0123456789ABCDEfghijklmnopqrstuvwxyz0123456789abcdeFGHIJ.wav";
 
 RECT WindowRect(HWND w) {
   RECT r{};
@@ -157,24 +159,30 @@ class MainWindowTest : public ::testing::Test {
   HWND form = nullptr;
 };
 
-TEST_F(MainWindowTest, ShowsTheFormAndTogglesCompactSizes) {
-  Start(L"");
+TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring medium = std::wstring(temp) + kSixty;
+  testing::WriteWavFile(medium, 5);
+  Start(L"\"" + medium + L"\"");
+  EXPECT_EQ(Text(Control(IDC_FILE_NAME)), L"0123456789ABCDE...9abcdeFGHIJ.wav");
   EXPECT_EQ(Text(Control(IDC_PLAY)), L"PLAY");
   EXPECT_EQ(Text(Control(IDC_STOPWATCH_LABEL)), L"00:00:00");
   EXPECT_EQ(GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "\"Always on top\" is off";
   EXPECT_EQ(GetWindowLongPtrW(frame, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
   Screenshot(frame, L"main-window.bmp");
 
+  // A medium is open: the player control holds the video area.
   // Collapse: the video area goes, the frame shrinks to 260 (the compact
   // form fits there) and becomes the view's width + 15 wide.
-  const RECT video = WindowRect(Control(IDC_VIDEO_PICTURE));
-  ASSERT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  const RECT video = WindowRect(Control(IDC_MEDIA_PLAYER));
+  ASSERT_TRUE(IsWindowVisible(Control(IDC_MEDIA_PLAYER)));
   const RECT before = ViewClient();
   ASSERT_GT(Height(video) + 40, before.bottom - 260) << "the view is tall enough to end at the minimum";
   Click(IDC_COMPACT_TOGGLE);
   EXPECT_EQ(Height(WindowRect(frame)), 260);
   EXPECT_EQ(Width(WindowRect(frame)), before.right + 15);
-  EXPECT_FALSE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  EXPECT_FALSE(IsWindowVisible(Control(IDC_MEDIA_PLAYER)));
   // Every row still fits in the compact view.
   const RECT compact = ViewClient();
   for (int id : {IDC_POSITION_SLIDER, IDC_PLAY, IDC_BALANCE_SLIDER, IDC_STOPWATCH_RESET, IDC_LINK_HOME}) {
@@ -189,7 +197,7 @@ TEST_F(MainWindowTest, ShowsTheFormAndTogglesCompactSizes) {
   // at least to 330.
   Click(IDC_COMPACT_TOGGLE);
   EXPECT_EQ(Height(WindowRect(frame)), std::max<int>(compact.bottom + 40, 330));
-  EXPECT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_MEDIA_PLAYER)));
 }
 
 TEST_F(MainWindowTest, TheBackgroundGradientRunsThroughTheFormAndItsLabels) {

@@ -100,10 +100,29 @@ std::string MessageOf(const std::string& line) {
   return end == std::string::npos ? line : line.substr(end + 2);
 }
 
+// Deletes a folder (path ends in a backslash) with everything in it.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(folder + name + L"\\");
+      else
+        DeleteFileW((folder + name).c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder = kit::exeFolder() + kit::uniqueName(L"tolv_run") + L"\\";
+    RemoveTree(folder);  // left by an earlier run that ended early
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     for (const wchar_t* file : {L"tolv.exe", L"cfgmgr32.dll", L"setupapi.dll"})
       ASSERT_TRUE(CopyFileW((kit::exeFolder() + file).c_str(), (folder + file).c_str(), FALSE)) << Narrow(file);
@@ -119,6 +138,7 @@ class StartupTest : public ::testing::Test {
       CloseHandle(process);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quenmark\\Tolv");
+    RemoveTree(folder);
   }
 
   // Starts the copy with the arguments, working directory = its folder.

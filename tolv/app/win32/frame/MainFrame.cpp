@@ -68,6 +68,7 @@ CMainFrame::CMainFrame(CSettingsStore& settings, IMediaPlayer& player) : setting
 }
 
 bool CMainFrame::Create() {
+  view_.setSettingsStore(&settings_);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   if (!RegisterWindowClass(kMainFrameClass, icon, nullptr)) return false;

@@ -3,11 +3,12 @@
 // missing, and the codec recommendation with its "don't show" box.
 #include "tolv/app/SettingsStore.h"
 #include "tolv/app/win32/Wnd.h"
+#include "tolv/playback/win32/DlgOpenFileFromRemote.h"
 
 namespace tolv {
 
-inline constexpr wchar_t kHelpPageAddress[] = L"http://www.quenmark.com/help";
-inline constexpr wchar_t kKLCodecPageAddress[] = L"http://www.quenmark.com/klcodec";
+// The help page is kHelpPageAddress, shared with the open-remote window.
+inline constexpr wchar_t kKLCodecPageAddress[] = L"http://www.quenmark.com/tolv/klcodec";
 
 // A dialog with one "here" link (a notifying label drawn as a link).
 class CNoticeDlg : public CDialog {

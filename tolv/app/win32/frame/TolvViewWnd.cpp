@@ -6,12 +6,18 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <commdlg.h>
+#include <spdlog/spdlog.h>
+
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tolv/app/FormArrangement.h"
 #include "tolv/app/FrameSizing.h"
 #include "tolv/app/resource.h"
 #include "tolv/app/win32/frame/ViewLifecycle.h"
+#include "tolv/app/win32/frame/Dialogs.h"
 #include "tolv/config/Settings.h"
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/hotkeys/HotkeyCommands.h"
@@ -115,7 +121,9 @@ bool IsTransport(int id) { return id == IDC_PLAY || id == IDC_STOP || id == IDC_
 
 CTolvViewWnd* MainView() { return g_mainView; }
 
-CTolvViewWnd::CTolvViewWnd(IMediaPlayer& player) : CDialog(IDD_TOLV_FORM), player_(player) { MapMessages(); }
+CTolvViewWnd::CTolvViewWnd(IMediaPlayer& player) : CDialog(IDD_TOLV_FORM), slot_(player), player_(slot_) {
+  MapMessages();
+}
 
 CTolvViewWnd::~CTolvViewWnd() {
   lifecycle_.reset();
@@ -196,12 +204,15 @@ void CTolvViewWnd::MapMessages() {
   messages_.onCommand(kCmdDecreaseSpeed, [this] { view_->DecreaseSpeed(); });
   messages_.onCommand(kCmdSpeedToggle, [this] { view_->SpeedToggle(); });
   messages_.onCommand(IDC_WORDPAD, [this] { ShellExecuteW(hwnd(), L"open", L"wordpad", nullptr, nullptr, SW_SHOWNORMAL); });
+  MapMediaMessages();
 }
 
 BOOL CTolvViewWnd::OnInitDialog() {
   timers_ = std::make_unique<CWindowTimers>(hwnd());
   boxes_ = std::make_unique<CMessageBoxes>(hwnd(), L"Tolv");
+  CreatePlayerControl();
   view_ = std::make_unique<CTolvView>(player_, *this, *timers_, *boxes_);
+  InitMediaOpening();
   for (int id : {IDC_POSITION_SLIDER, IDC_VOLUME_SLIDER, IDC_SPEED_SLIDER, IDC_BALANCE_SLIDER})
     SetWindowSubclass(item(id), &CTolvViewWnd::SliderProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this));
   SendMessageW(item(IDC_TOGGLE_SPEED_EDIT), EM_SETLIMITTEXT, 3, 0);
@@ -215,9 +226,9 @@ void CTolvViewWnd::OnInitialUpdate(const std::wstring& commandLinePath) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   g_mainView = this;
   lifecycle_ = std::make_unique<CViewLifecycle>(hwnd(), *view_, player_, *timers_, *boxes_);
-  // HOOK POINT: the modeless "Open Remote File", "Playlist" and "Bookmarks"
-  // windows are created here, hidden; the bookmark window gets the player
-  // and sets lifecycle_->addBookmark.
+  // HOOK POINT: the modeless "Playlist" and "Bookmarks" windows are created
+  // here, hidden ("Open Remote File" exists since the form's initialisation);
+  // the bookmark window gets the player and sets lifecycle_->addBookmark.
   if (!lifecycle_->ConnectDeviceTree()) return;
   view_->InitTransportControls();
   view_->StartTransportTimers();
@@ -259,14 +270,17 @@ void CTolvViewWnd::Arrange() {
     HWND control = item(c.id);
     if (!control) continue;
     bool visible = c.visible;
+    // The placeholder until the first medium is open, the player from then on.
     if (c.id == IDC_VIDEO_PICTURE) visible = visible && !mediumShown_;
+    if (c.id == IDC_MEDIA_PLAYER) visible = visible && mediumShown_;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     if (dwp) dwp = DeferWindowPos(dwp, control, nullptr, c.rect.x, c.rect.y, c.rect.w, c.rect.h, flags);
   }
   if (dwp) EndDeferWindowPos(dwp);
   // The video area starts inside the name row: it stays below the row's
   // labels, which keep their text whole.
-  SetWindowPos(item(IDC_VIDEO_PICTURE), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (int id : {IDC_VIDEO_PICTURE, IDC_MEDIA_PLAYER})
+    if (HWND area = item(id)) SetWindowPos(area, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   lastVideoHeight_ = a.videoHeight;
   largeIcons_ = a.largeIcons;
   SetDlgItemTextW(hwnd(), IDC_COMPACT_TOGGLE, expanded ? L"Min" : L"Max");
@@ -537,6 +551,66 @@ void CTolvViewWnd::setEditText(EditId edit, std::wstring_view text) {
 void CTolvViewWnd::setStopwatchIcon(bool running) {
   stopwatchRunning_ = running;
   InvalidateRect(item(IDC_STOPWATCH_START), nullptr, FALSE);
+}
+
+// ------------------------------------------------ player control and opening media
+
+void CTolvViewWnd::MapMediaMessages() {
+  messages_.onCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+  messages_.onCommand(ID_OPEN_REMOTE, [this] { ShowOpenRemote(); });
+  // The medium's position is stored by OnDestroy, last of the view's shutdown, while
+  // the player is still hosted.
+}
+
+void CTolvViewWnd::CreatePlayerControl() {
+  if (!host_.Create(hwnd(), IDC_MEDIA_PLAYER)) {
+    // Playback stays with the stand-in: nothing can be opened.
+    if (auto log = spdlog::get("tolv"))
+      log->error("Error: the media player control could not be created (0x{:08X})",
+                 static_cast<unsigned long>(host_.error()));
+    return;
+  }
+  component_ = std::make_unique<CWMPPlayer4>(host_.player());
+  hosted_ = std::make_unique<CGapFillingPlayer>(*component_);
+  slot_.attach(hosted_.get());
+}
+
+void CTolvViewWnd::InitMediaOpening() {
+  if (settings_) {
+    opening_ = std::make_unique<CMediaOpening>(hwnd(), kProgramTitle, *settings_, [this] {
+      mediumShown_ = true;
+      Arrange();
+    });
+    view_->setOpenMediaPorts(opening_->ports());
+  }
+  openRemote_ = std::make_unique<CDlgOpenFileFromRemote>(
+      [this](const std::wstring& location) { view_->OpenMedia(location, true); });
+  openRemote_->CreateHidden(GetAncestor(hwnd(), GA_ROOT));
+}
+
+void CTolvViewWnd::OnFileOpen() {
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  try {
+    std::vector<wchar_t> name(2048, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = GetAncestor(hwnd(), GA_ROOT);
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = static_cast<DWORD>(name.size());
+    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
+    if (!GetOpenFileNameW(&ofn)) {
+      // Cancel is no error; a dialog that could not work (a name too long for the buffer) is.
+      if (CommDlgExtendedError() != 0) throw std::runtime_error("open dialog");
+      return;
+    }
+    view_->OpenMedia(name.data(), true);
+  } catch (...) {
+    boxes_->show(L"Error opening the file!", MessageIcon::Warning);
+  }
+}
+
+void CTolvViewWnd::ShowOpenRemote() {
+  if (openRemote_) openRemote_->Show();
 }
 
 // The go-to-time window has no template yet; the button leaves the player paused.

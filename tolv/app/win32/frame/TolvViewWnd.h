@@ -8,9 +8,16 @@
 #include <string>
 
 #include "tolv/app/Appearance.h"
+#include "tolv/app/SettingsStore.h"
 #include "tolv/app/win32/Wnd.h"
 #include "tolv/config/DataFiles.h"
+#include "tolv/app/win32/frame/MediaOpening.h"
+#include "tolv/playback/GapFillingPlayer.h"
+#include "tolv/playback/MediaPlayerSlot.h"
 #include "tolv/playback/TolvView.h"
+#include "tolv/playback/win32/DlgOpenFileFromRemote.h"
+#include "tolv/playback/win32/MediaPlayerHost.h"
+#include "tolv/playback/win32/WMPPlayer4.h"
 #include "tolv/playback/win32/WindowPorts.h"
 
 namespace tolv {
@@ -19,6 +26,8 @@ class CViewLifecycle;
 
 class CTolvViewWnd : public CDialog, public ITolvForm {
  public:
+  // `player` is driven until the media player control is hosted, and instead
+  // of it when the control cannot be created.
   explicit CTolvViewWnd(IMediaPlayer& player);
   ~CTolvViewWnd() override;
 
@@ -46,6 +55,17 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   void OnInitialUpdate(const std::wstring& commandLinePath);
   // Closing the frame, after StopTimers.
   void StopPedalWatcher();
+
+  // --- the media player control and opening media ---
+  // The "Files" positions of the open; set before the frame is created.
+  void setSettingsStore(CSettingsStore* settings) { settings_ = settings; }
+  bool playerHosted() const { return slot_.hosted(); }
+  // Null until the form is initialised.
+  CMediaOpening* mediaOpening() { return opening_.get(); }
+  // Menu "Open file on local disk...": the standard open dialog, then the open.
+  void OnFileOpen();
+  // Menu "Open file from remote...".
+  void ShowOpenRemote();
 
   // --- ITolvForm ---
   bool isPushed(TransportButton button) override;
@@ -79,6 +99,10 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
  private:
   void MapMessages();
   void OnDestroy();
+  void MapMediaMessages();
+  // Hosts the control in the video area; keeps the stand-in when it cannot.
+  void CreatePlayerControl();
+  void InitMediaOpening();
   void RebuildGradient();
   void RepaintSliders();
   LRESULT OnCtlColor(HDC dc, HWND control);
@@ -89,7 +113,14 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
                                      DWORD_PTR self);
   HWND slider(SliderId id) const { return item(static_cast<int>(id)); }
 
+  CSettingsStore* settings_ = nullptr;
+  CMediaPlayerSlot slot_;
   IMediaPlayer& player_;
+  CMediaPlayerHost host_;
+  std::unique_ptr<CWMPPlayer4> component_;
+  std::unique_ptr<CGapFillingPlayer> hosted_;
+  std::unique_ptr<CMediaOpening> opening_;
+  std::unique_ptr<CDlgOpenFileFromRemote> openRemote_;
   std::unique_ptr<CWindowTimers> timers_;
   std::unique_ptr<CMessageBoxes> boxes_;
   std::unique_ptr<CTolvView> view_;
