@@ -1,8 +1,9 @@
 // Demo only: a short transcription session with the real player, told as it
-// happens. Starts tolv.exe from the demo folder on a recording, opens a
-// typist's editor (hotkey_typist.exe) in front of it, types F1 (play), F9
-// (timestamp) and F4 (stop) through the system's input, saves a picture of the
-// screen, prints what the editor received, then closes the player.
+// happens. Starts tolv.exe from the demo folder on a recording (which it
+// plays at once), opens a typist's editor (hotkey_typist.exe) in front of it,
+// types F4 (stop), F1 (play), F9 (timestamp) and F4 through the system's
+// input, saves a picture of the screen, prints what the editor received, then
+// closes the player.
 //   tolv_demo.exe <demo folder> <recording> <screenshot.bmp>
 #include <windows.h>
 
@@ -130,6 +131,14 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring folder = argv[1];
   if (folder.back() != L'\\') folder += L'\\';
   const std::wstring recording = argv[2], picture = argv[3];
+  // Without a window manager Wine draws the captions itself when asked to
+  // (read when a program starts).
+  HKEY x11 = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &x11,
+                      nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(x11, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 4);
+    RegCloseKey(x11);
+  }
   // Nobody answers the update question here; the check fails at once.
   SetEnvironmentVariableW(L"TOLV_UPDATE_SERVICE", L"http://127.0.0.1:9");
 
@@ -163,44 +172,58 @@ int wmain(int argc, wchar_t** argv) {
         return editor && Text(editor).rfind(L"R ", 0) == 0;
       }, 10000))
     return Fail("the editor did not come up");
-  SetWindowPos(editor, HWND_TOP, 40, 420, 420, 120, SWP_SHOWWINDOW);
+  RECT playerRect{};
+  GetWindowRect(frame, &playerRect);
+  SetWindowPos(editor, HWND_TOP, playerRect.right + 20, playerRect.top + 60, 420, 140, SWP_SHOWWINDOW);
+  SetWindowTextW(editor, Text(editor).c_str());
   HWND edit = FindWindowExW(editor, nullptr, L"Edit", nullptr);
   auto type = [&](UINT vk) {
     PostMessageW(editor, kTypeKey, vk, 0);
     PostMessageW(editor, kTypeKey, vk, 1);
   };
-  auto position = [&] { return Narrow(Text(GetDlgItem(form, kPositionLabel))); };
+  // The label stays empty during the first second.
+  auto position = [&] {
+    const std::string label = Narrow(Text(GetDlgItem(form, kPositionLabel)));
+    return label.empty() ? std::string("00:00:00") : label;
+  };
 
-  std::printf("3. F1 in the editor: PLAY\n");
+  std::printf("3. F4 in the editor: STOP (the command line's recording has been playing)\n");
+  std::fflush(stdout);
+  type(VK_F4);
+  WaitFor([&] { return position() == "00:00:00"; }, 5000);
+  std::printf("   position %s\n", position().c_str());
+
+  std::printf("4. F1 in the editor: PLAY\n");
   std::fflush(stdout);
   type(VK_F1);
   const bool moving = WaitFor([&] { return position() >= "00:00:03"; }, 15000);
   std::printf("   position %s%s\n", position().c_str(), moving ? " and running" : " (not moving)");
 
-  std::printf("4. F9 in the editor: TIME STAMP\n");
+  std::printf("5. F9 in the editor: TIME STAMP\n");
   std::fflush(stdout);
   type(VK_F9);
   WaitFor([&] { return Text(edit).find(L":") != std::wstring::npos; }, 10000);
   Sleep(300);
   SaveScreen(picture);
 
-  std::printf("5. F4 in the editor: STOP\n");
+  std::printf("6. F4 in the editor: STOP\n");
   std::fflush(stdout);
   type(VK_F4);
   type('Z');
   WaitFor([&] { return Text(editor).find(L"U5A ") != std::wstring::npos; }, 10000);
   const std::string stopped = position();
   Sleep(500);
-  std::printf("   position %s, half a second later %s\n", stopped.c_str(), position().c_str());
+  std::printf("   position %s, half a second later %s (the configuration's jump-back on stop)\n", stopped.c_str(),
+              position().c_str());
 
   std::printf("\nWhat the editor received (key events that reached it, then its text):\n");
   std::printf("   keys: %s\n", Narrow(Text(editor)).c_str());
-  std::printf("         (R = ready; Dxx/Uxx = key down/up of virtual key xx: 70 F1, 73 F4, 78 F9, A2 Ctrl,\n"
-              "          56 V, 5A Z; Cxx = character. F1 and F4's key-down never arrive, F9's key-up neither:\n"
-              "          the player took them. The Ctrl+V is the player's paste of the timestamp.)\n");
+  std::printf("         (R = ready; Dxx/Uxx = key down/up of virtual key xx: 70 F1, 73 F4, 78 F9,\n"
+              "          11 Ctrl, 56 V, 5A Z; Cxx = character. F1 never arrives, nor F4's key-down or F9's\n"
+              "          key-up: the player took them. Ctrl+V is the player pasting the timestamp.)\n");
   std::printf("   text: \"%s\"\n", Narrow(Text(edit)).c_str());
 
-  std::printf("\n6. the player closes: configuration written, log.txt kept\n");
+  std::printf("\n7. the player closes: configuration written, log.txt kept\n");
   PostMessageW(frame, WM_CLOSE, 0, 0);
   const bool ended = WaitForSingleObject(player, 15000) == WAIT_OBJECT_0;
   DWORD code = 0;
