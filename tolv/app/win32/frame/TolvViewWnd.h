@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tolv/app/Appearance.h"
+#include "tolv/app/win32/frame/ToolWindows.h"
 #include "tolv/app/win32/Wnd.h"
 #include "tolv/playback/TolvView.h"
 #include "tolv/playback/win32/WindowPorts.h"
@@ -37,6 +38,11 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   // Button 1002.
   void ToggleCompact();
   void StopTimers();
+
+  // The playlist and Bookmarks windows, hidden until asked for; called once by
+  // the view's initialisation. toolWindows() is then the IMediaLists of the opens.
+  bool CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files);
+  CToolWindows* toolWindows() { return toolWindows_.get(); }
 
   // --- ITolvForm ---
   bool isPushed(TransportButton button) override;
@@ -83,6 +89,7 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   std::unique_ptr<CWindowTimers> timers_;
   std::unique_ptr<CMessageBoxes> boxes_;
   std::unique_ptr<CTolvView> view_;
+  std::unique_ptr<CToolWindows> toolWindows_;
   HBITMAP gradientBitmap_ = nullptr;
   HBRUSH gradientBrush_ = nullptr;
   std::wstring mediumName_;

@@ -1,0 +1,44 @@
+#include "tolv/app/win32/frame/ToolWindows.h"
+
+namespace tolv {
+
+void CViewBookmarkPlayer::pause() {
+  player_.controlsPause();
+  view_.playing = false;
+  form_.setPlayIcon(false);
+}
+
+void CViewBookmarkPlayer::playFrom(int32_t seconds) {
+  player_.setCurrentPosition(seconds);
+  view_.playing = false;
+  view_.PlayToggle();
+}
+
+CToolWindows::CToolWindows(CTolvView& view, IMediaPlayer& player, ITolvForm& form, CSettingsStore& settings,
+                           IDataFiles& files)
+    : bookmarkPlayer_(view, player, form),
+      playlistWindow_(files, clock_, settings, [&view](const std::wstring& path, bool play) { view.OpenMedia(path, play); }),
+      bookmarksWindow_(files, clock_, bookmarkPlayer_) {}
+
+bool CToolWindows::Create(HWND owner) {
+  return playlistWindow_.CreateHidden(owner) && bookmarksWindow_.CreateHidden(owner);
+}
+
+void CToolWindows::AddToPlaylist(const std::wstring& path, int lengthSeconds, int playpointSeconds) {
+  playlist().AddToPlaylist(path, lengthSeconds, playpointSeconds);
+  playlistWindow_.Redisplay();
+}
+
+void CToolWindows::SetPlaypoint(const std::wstring& mediumName, int seconds) {
+  playlist().SetPlaypoint(mediumName, seconds);
+  playlistWindow_.Redisplay();
+}
+
+void CToolWindows::ShowBookmarksFor(const std::wstring& path) {
+  // Only a played medium gets here: it is the player's file from now on.
+  playlist().setPlayerFile(path);
+  bookmarks().ShowBookmarksFor(path);
+  bookmarksWindow_.Redisplay();
+}
+
+}  // namespace tolv
