@@ -1,6 +1,15 @@
 #include "tolv/app/win32/frame/ToolWindows.h"
 
 namespace tolv {
+namespace {
+
+// A hidden window is filled again when it is shown.
+template <class Window>
+void RedisplayIfShown(Window& window) {
+  if (window.hwnd() && IsWindowVisible(window.hwnd())) window.Redisplay();
+}
+
+}  // namespace
 
 void CViewBookmarkPlayer::pause() {
   player_.controlsPause();
@@ -26,19 +35,19 @@ bool CToolWindows::Create(HWND owner) {
 
 void CToolWindows::AddToPlaylist(const std::wstring& path, int lengthSeconds, int playpointSeconds) {
   playlist().AddToPlaylist(path, lengthSeconds, playpointSeconds);
-  playlistWindow_.Redisplay();
+  RedisplayIfShown(playlistWindow_);
 }
 
 void CToolWindows::SetPlaypoint(const std::wstring& mediumName, int seconds) {
   playlist().SetPlaypoint(mediumName, seconds);
-  playlistWindow_.Redisplay();
+  RedisplayIfShown(playlistWindow_);
 }
 
 void CToolWindows::ShowBookmarksFor(const std::wstring& path) {
   // Only a played medium gets here: it is the player's file from now on.
   playlist().setPlayerFile(path);
   bookmarks().ShowBookmarksFor(path);
-  bookmarksWindow_.Redisplay();
+  RedisplayIfShown(bookmarksWindow_);
 }
 
 }  // namespace tolv
