@@ -235,6 +235,18 @@ TEST_F(PlaylistWindowTest, DoubleClickOpensAndPlaysTheRowAndHidesTheWindow) {
   EXPECT_EQ(opened.size(), 1u);
 }
 
+TEST_F(PlaylistWindowTest, ClosingAWindowThatNeverReadThePlaylistLeavesTheFileAlone) {
+  std::vector<PlaylistEntry> entries(1);
+  entries[0].path = Media(L"kept.wav");
+  entries[0].fileName = L"kept.wav";
+  ASSERT_TRUE(files.replaceFile(folder + L"playlist.tolv", WritePlaylistFile(entries)));
+  // Destroying the window (with the main window at exit) saves what it holds; it holds nothing read.
+  DestroyWindow(window->hwnd());
+  const auto bytes = files.readFile(folder + L"playlist.tolv", 1 << 20);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(ReadPlaylistFile(*bytes).size(), 1u);
+}
+
 // ----------------------------------------------------------------- bookmarks
 
 class SteppingClock : public IClock {
