@@ -14,7 +14,7 @@
 
 #include "testsupport/win32/WinTest.h"
 #include "tolv/app/resource.h"
-#include "tolv/app/win32/frame/StartupNoticeIds.h"
+#include "tolv/app/win32/StartupNoticeIds.h"
 #include "tolv/config/Settings.h"
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/config/win32/Win32DataFiles.h"
@@ -197,7 +197,7 @@ TEST_F(StartupTest, FirstStartLogsAndShowsTheCodecNoticeWhoseBoxStoresItsStateAt
   EXPECT_NE(Text(GetDlgItem(notice, IDC_NOTICE_TEXT)).find(L"We strongly recommend you install KL Codec"),
             std::wstring::npos);
 
-  HWND box = GetDlgItem(notice, IDC_KL_CODEC_DONT_SHOW);
+  HWND box = GetDlgItem(notice, IDC_NOTICE_DONT_SHOW);
   EXPECT_EQ(Text(box), L"Don`t show this message again");
   EXPECT_EQ(StoredDontShowKLCodecMsg(), -1);
   SendMessageW(box, BM_CLICK, 0, 0);

@@ -9,7 +9,8 @@
 #include "tolv/app/CommandLine.h"
 #include "tolv/app/PlogFormatter.h"
 #include "tolv/app/resource.h"
-#include "tolv/app/win32/frame/StartupNotices.h"
+#include "tolv/app/win32/StartupNotices.h"
+#include "tolv/update/win32/DlgDownload.h"
 #include "tolv/config/Settings.h"
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/hotkeys/Hotkeys.h"
@@ -43,20 +44,6 @@ std::wstring UpdateServiceAddress() {
   return n > 0 && n < 512 ? std::wstring(address, n) : std::wstring(kUpdateServiceAddress);
 }
 
-// HOOK POINT: the "Download New Version" window of the update check belongs
-// here; until it exists the answer is shown in a plain message box.
-class CUpdateOfferBox : public IUpdateOffer {
- public:
-  explicit CUpdateOfferBox(HWND owner) : owner_(owner) {}
-  void ShowDownloadWindow(const std::wstring& answer) override {
-    const std::wstring text = L"This version of Tolv is out of date and must be updated free.\r\n\r\n" + answer;
-    MessageBoxW(owner_, text.c_str(), L"Download New Version", MB_OK | MB_ICONINFORMATION);
-  }
-
- private:
-  HWND owner_;
-};
-
 }  // namespace
 
 std::wstring OpenDocumentFailureText(const std::wstring& path, DWORD error) {
@@ -89,7 +76,6 @@ CTolvApp::CTolvApp() : log_(OpenLog()) {}
 
 CTolvApp::~CTolvApp() {
   frame_.reset();
-  if (richEdit_) FreeLibrary(richEdit_);
   if (oleInitialised_) OleUninitialize();
   log_->flush();
 }
@@ -137,7 +123,7 @@ void CTolvApp::SetRegistryLocation() {
 }
 
 // The update offer shows its answer in a rich-text box.
-void CTolvApp::LoadRichEditLibrary() { richEdit_ = LoadLibraryW(L"Riched20.dll"); }
+void CTolvApp::LoadRichEditLibrary() { tolv::LoadRichEditLibrary(); }
 
 // The frame always shows itself normally (CMainFrame::ShowFirstTime), whatever
 // the launcher asked for.
@@ -199,7 +185,7 @@ bool CTolvApp::ProcessShellCommand() {
 
 void CTolvApp::CheckForUpdate() {
   CWinHttpClient http;
-  CUpdateOfferBox offer(mainWindow());
+  CDownloadOffer offer(mainWindow(), *profile_);
   CUpdateCheck(http, *profile_, offer, UpdateServiceAddress()).CheckForUpdate();
 }
 

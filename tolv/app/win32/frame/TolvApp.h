@@ -76,7 +76,6 @@ class CTolvApp : private IStartupSteps {
   CSplashDlg splash_;
   std::unique_ptr<CMainFrame> frame_;
   HACCEL accelerators_ = nullptr;
-  HMODULE richEdit_ = nullptr;
   bool oleInitialised_ = false;
   bool documentTemplate_ = false;
 };

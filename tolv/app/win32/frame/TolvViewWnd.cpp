@@ -203,6 +203,14 @@ void CTolvViewWnd::MapMessages() {
   messages_.onCommand(kCmdIncreaseSpeed, [this] { view_->IncreaseSpeed(); });
   messages_.onCommand(kCmdDecreaseSpeed, [this] { view_->DecreaseSpeed(); });
   messages_.onCommand(kCmdSpeedToggle, [this] { view_->SpeedToggle(); });
+  // Playlist and bookmarks.
+  messages_.onCommand(ID_OPEN_PLAYLIST, [this] { if (toolWindows_) toolWindows_->ShowPlaylist(); });
+  messages_.onCommand(IDC_OPEN_PLAYLIST, [this] { if (toolWindows_) toolWindows_->ShowPlaylist(); });
+  messages_.onCommand(IDC_BOOKMARKS, [this] {
+    view_->Stop();
+    if (toolWindows_) toolWindows_->ShowBookmarks();
+  });
+  messages_.onCommand(IDC_ADD_BOOKMARK, [this] { if (toolWindows_) toolWindows_->AddBookmark(); });
   messages_.onCommand(IDC_WORDPAD, [this] { ShellExecuteW(hwnd(), L"open", L"wordpad", nullptr, nullptr, SW_SHOWNORMAL); });
   MapMediaMessages();
 }
@@ -226,9 +234,17 @@ void CTolvViewWnd::OnInitialUpdate(const std::wstring& commandLinePath) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   g_mainView = this;
   lifecycle_ = std::make_unique<CViewLifecycle>(hwnd(), *view_, player_, *timers_, *boxes_);
-  // HOOK POINT: the modeless "Playlist" and "Bookmarks" windows are created
-  // here, hidden ("Open Remote File" exists since the form's initialisation);
-  // the bookmark window gets the player and sets lifecycle_->addBookmark.
+  // The modeless "Playlist" and "Bookmarks" windows, hidden ("Open Remote
+  // File" exists since the form's initialisation); from now on the opens
+  // list their media in them, and the bookmark hotkey adds to them.
+  if (settings_ && dataFiles_ && CreatePlaylistAndBookmarkWindows(*settings_, *dataFiles_)) {
+    if (opening_) {
+      OpenMediaPorts ports = opening_->ports();
+      ports.lists = toolWindows_.get();
+      view_->setOpenMediaPorts(ports);
+    }
+    lifecycle_->addBookmark = [this] { toolWindows_->AddBookmark(); };
+  }
   if (!lifecycle_->ConnectDeviceTree()) return;
   view_->InitTransportControls();
   view_->StartTransportTimers();
@@ -239,6 +255,14 @@ void CTolvViewWnd::OnInitialUpdate(const std::wstring& commandLinePath) {
   for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u})
     ChangeWindowMessageFilter(message, MSGFLT_ADD);
   lifecycle_->ConnectVendorComponents();
+}
+
+bool CTolvViewWnd::CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files) {
+  if (toolWindows_) return true;
+  auto windows = std::make_unique<CToolWindows>(*view_, player_, *this, settings, files);
+  if (!windows->Create(GetAncestor(hwnd(), GA_ROOT))) return false;
+  toolWindows_ = std::move(windows);
+  return true;
 }
 
 void CTolvViewWnd::StopTimers() {

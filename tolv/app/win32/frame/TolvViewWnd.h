@@ -9,6 +9,7 @@
 
 #include "tolv/app/Appearance.h"
 #include "tolv/app/SettingsStore.h"
+#include "tolv/app/win32/frame/ToolWindows.h"
 #include "tolv/app/win32/Wnd.h"
 #include "tolv/config/DataFiles.h"
 #include "tolv/app/win32/frame/MediaOpening.h"
@@ -66,6 +67,10 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   void OnFileOpen();
   // Menu "Open file from remote...".
   void ShowOpenRemote();
+  // The playlist and Bookmarks windows, hidden until asked for; called once by
+  // the view's initialisation. toolWindows() is then the IMediaLists of the opens.
+  bool CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files);
+  CToolWindows* toolWindows() { return toolWindows_.get(); }
 
   // --- ITolvForm ---
   bool isPushed(TransportButton button) override;
@@ -126,6 +131,7 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   std::unique_ptr<CTolvView> view_;
   std::unique_ptr<CViewLifecycle> lifecycle_;
   IDataFiles* dataFiles_ = nullptr;
+  std::unique_ptr<CToolWindows> toolWindows_;
   HBITMAP gradientBitmap_ = nullptr;
   HBRUSH gradientBrush_ = nullptr;
   std::wstring mediumName_;

@@ -153,7 +153,7 @@ int wmain(int argc, wchar_t** argv) {
   // A first start recommends the codec once; the typist ticks "don't show" and closes it.
   if (WaitFor([&] { return (notice = FindTopLevel(pid, L"#32770", L"KL Codec")) != nullptr; }, 3000)) {
     std::printf("   the one-time \"KL Codec\" notice is up: ticking \"Don`t show this message again\", OK\n");
-    SendMessageW(GetDlgItem(notice, 1114), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(notice, 2495), BM_CLICK, 0, 0);  // IDC_NOTICE_DONT_SHOW
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !IsWindow(notice); }, 5000);
   }
