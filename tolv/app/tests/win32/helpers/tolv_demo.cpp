@@ -158,9 +158,8 @@ int wmain(int argc, wchar_t** argv) {
     WaitFor([&] { return !IsWindow(notice); }, 5000);
   }
   HWND form = FindWindowExW(frame, nullptr, L"#32770", nullptr);
-  std::printf("   main window \"%s\", medium \"%s\", position %s\n", Narrow(Text(frame)).c_str(),
-              Narrow(Text(GetDlgItem(form, kFileNameLabel))).c_str(),
-              Narrow(Text(GetDlgItem(form, kPositionLabel))).c_str());
+  std::printf("   main window \"%s\" (the length, then the position), medium \"%s\", playing\n",
+              Narrow(Text(frame)).c_str(), Narrow(Text(GetDlgItem(form, kFileNameLabel))).c_str());
 
   std::printf("2. the typist's editor opens in front of the player and has the keyboard\n");
   std::fflush(stdout);
