@@ -14,6 +14,7 @@
 #include "tolv/config/Settings.h"
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/hotkeys/Hotkeys.h"
+#include "tolv/pedals/win32/DeviceNotifications.h"
 #include "tolv/update/UpdateCheck.h"
 #include "tolv/update/win32/WinHttpClient.h"
 
@@ -165,7 +166,8 @@ void CTolvApp::CreateDocumentTemplate() { documentTemplate_ = true; }
 
 bool CTolvApp::ProcessShellCommand() {
   if (!documentTemplate_) return false;
-  const std::wstring path = CommandLineMediaPath(commandLine_);
+  // Started by COM to serve the notification classes: no medium to open.
+  const std::wstring path = IsComServerLaunch(commandLine_) ? std::wstring() : CommandLineMediaPath(commandLine_);
   frame_ = std::make_unique<CMainFrame>(*settings_, player_);
   frame_->view().setDataFiles(&dataFiles_);
   if (!frame_->Create()) {

@@ -74,12 +74,15 @@ void CViewLifecycle::ConnectVendorComponents() {
     adapterContainer_.Connect();
   } catch (...) {
   }
+  // The device manager's notification classes, served while the view lives.
+  deviceNotifications_ = RegisterDeviceNotifications(window_);
 }
 
 void CViewLifecycle::StopPedalWatcher() { usbPedal_.StopPedalWatcher(); }
 
 void CViewLifecycle::Destroy(IDataFiles* files) {
   adapterContainer_.Disconnect();
+  deviceNotifications_.reset();
   if (files) SaveMainConfiguration(*files);
   hook_.Uninstall();
 }

@@ -17,6 +17,7 @@
 #include "tolv/pedals/UsbPedal.h"
 #include "tolv/pedals/VendorComponents.h"
 #include "tolv/pedals/ViewPedalTransport.h"
+#include "tolv/pedals/win32/DeviceNotifications.h"
 #include "tolv/pedals/win32/Win32AdapterServer.h"
 #include "tolv/pedals/win32/Win32PedalDevices.h"
 #include "tolv/pedals/win32/Win32SpeechMike.h"
@@ -88,6 +89,7 @@ class CViewLifecycle {
   CAdapterEventsCatchling adapterCatchling_;
   Win32AdapterServer adapterServer_;
   CAdapterServerContainer adapterContainer_;
+  std::unique_ptr<CDeviceNotifications> deviceNotifications_;
 };
 
 }  // namespace tolv
