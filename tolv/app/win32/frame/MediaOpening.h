@@ -12,6 +12,7 @@
 #include "tolv/config/win32/Win32DataFiles.h"
 #include "tolv/convert/MediaLinks.h"
 #include "tolv/convert/win32/Win32ConvertPorts.h"
+#include "tolv/convert/win32/Win32DictationSdk.h"
 #include "tolv/playback/win32/OpenMediaWindow.h"
 #include "tolv/playlist/win32/Win32PlaylistPorts.h"
 
@@ -26,6 +27,7 @@ class CMediaOpening {
         bookmarks_(files_, clock_, playlistMessages_),
         lists_(playlist_, bookmarks_),
         convertUi_(view, title),
+        sdk_(view),
         converter_(platform_, convertUi_, lists_),
         decoder_(sdk_, platform_, convertUi_),
         conversions_(converter_, decoder_),
@@ -45,8 +47,8 @@ class CMediaOpening {
   CMediaLists lists_;
   CWin32ConvertPlatform platform_;
   CWin32ConvertUi convertUi_;
-  // Decoding needs the device maker's SDK; without it dictation files are refused after the codec question.
-  CNoDictationSdk sdk_;
+  // Without the device maker's SDK installed dictation files are refused after the codec question.
+  CWin32DictationSdk sdk_;
   CConverter converter_;
   CDictationDecoder decoder_;
   CMediumConversions conversions_;
