@@ -28,7 +28,13 @@ bool CTolvApp::InitInstance(const std::wstring& commandLine) {
 
   // The medium named on the command line opens and plays at the end of the view's initialisation.
   const std::wstring path = CommandLineMediaPath(commandLine);
-  if (!path.empty()) frame_->view().view().OpenMedia(path, true);
+  if (!path.empty()) {
+    try {
+      frame_->view().view().OpenMedia(path, true);
+    } catch (...) {
+      ReportHandlerException(frame_->hwnd());
+    }
+  }
 
   frame_->ShowFirstTime();
   frame_->SetAlwaysOnTop(alwaysOnTop);
