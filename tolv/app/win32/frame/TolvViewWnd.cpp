@@ -187,6 +187,14 @@ void CTolvViewWnd::MapMessages() {
   messages_.onCommand(kCmdIncreaseSpeed, [this] { view_->IncreaseSpeed(); });
   messages_.onCommand(kCmdDecreaseSpeed, [this] { view_->DecreaseSpeed(); });
   messages_.onCommand(kCmdSpeedToggle, [this] { view_->SpeedToggle(); });
+  // Playlist and bookmarks.
+  messages_.onCommand(ID_OPEN_PLAYLIST, [this] { if (toolWindows_) toolWindows_->ShowPlaylist(); });
+  messages_.onCommand(IDC_OPEN_PLAYLIST, [this] { if (toolWindows_) toolWindows_->ShowPlaylist(); });
+  messages_.onCommand(IDC_BOOKMARKS, [this] {
+    view_->Stop();
+    if (toolWindows_) toolWindows_->ShowBookmarks();
+  });
+  messages_.onCommand(IDC_ADD_BOOKMARK, [this] { if (toolWindows_) toolWindows_->AddBookmark(); });
   messages_.onCommand(IDC_WORDPAD, [this] { ShellExecuteW(hwnd(), L"open", L"wordpad", nullptr, nullptr, SW_SHOWNORMAL); });
   MapMediaMessages();
 }
@@ -206,6 +214,14 @@ BOOL CTolvViewWnd::OnInitDialog() {
   Arrange();
   SetFocus(item(IDC_PLAY));
   return FALSE;
+}
+
+bool CTolvViewWnd::CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files) {
+  if (toolWindows_) return true;
+  auto windows = std::make_unique<CToolWindows>(*view_, player_, *this, settings, files);
+  if (!windows->Create(GetAncestor(hwnd(), GA_ROOT))) return false;
+  toolWindows_ = std::move(windows);
+  return true;
 }
 
 void CTolvViewWnd::StopTimers() {
@@ -530,8 +546,8 @@ void CTolvViewWnd::CreatePlayerControl() {
 }
 
 void CTolvViewWnd::InitMediaOpening() {
-  if (settings_) {
-    opening_ = std::make_unique<CMediaOpening>(hwnd(), kProgramTitle, *settings_, [this] {
+  if (settings_ && CreatePlaylistAndBookmarkWindows(*settings_, listFiles_)) {
+    opening_ = std::make_unique<CMediaOpening>(hwnd(), kProgramTitle, *settings_, *toolWindows_, [this] {
       mediumShown_ = true;
       Arrange();
     });

@@ -9,6 +9,7 @@
 
 #include "tolv/app/Appearance.h"
 #include "tolv/app/SettingsStore.h"
+#include "tolv/app/win32/frame/ToolWindows.h"
 #include "tolv/app/win32/Wnd.h"
 #include "tolv/app/win32/frame/MediaOpening.h"
 #include "tolv/playback/GapFillingPlayer.h"
@@ -46,6 +47,11 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   // Button 1002.
   void ToggleCompact();
   void StopTimers();
+
+  // The playlist and Bookmarks windows, hidden until asked for; called once by
+  // the view's initialisation. toolWindows() is then the IMediaLists of the opens.
+  bool CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files);
+  CToolWindows* toolWindows() { return toolWindows_.get(); }
 
   // --- the media player control and opening media ---
   // The "Files" positions of the open; set before the frame is created.
@@ -109,11 +115,14 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   CMediaPlayerHost host_;
   std::unique_ptr<CWMPPlayer4> component_;
   std::unique_ptr<CGapFillingPlayer> hosted_;
-  std::unique_ptr<CMediaOpening> opening_;
-  std::unique_ptr<CDlgOpenFileFromRemote> openRemote_;
   std::unique_ptr<CWindowTimers> timers_;
   std::unique_ptr<CMessageBoxes> boxes_;
   std::unique_ptr<CTolvView> view_;
+  // The tool windows' record files; they outlive the windows.
+  Win32DataFiles listFiles_;
+  std::unique_ptr<CToolWindows> toolWindows_;
+  std::unique_ptr<CMediaOpening> opening_;
+  std::unique_ptr<CDlgOpenFileFromRemote> openRemote_;
   HBITMAP gradientBitmap_ = nullptr;
   HBRUSH gradientBrush_ = nullptr;
   std::wstring mediumName_;
