@@ -525,11 +525,6 @@ void CTolvViewWnd::setStopwatchIcon(bool running) {
 void CTolvViewWnd::MapMediaMessages() {
   messages_.onCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
   messages_.onCommand(ID_OPEN_REMOTE, [this] { ShowOpenRemote(); });
-  // The medium's position is stored while the player is still hosted.
-  messages_.on(WM_DESTROY, [this](WPARAM, LPARAM) -> LRESULT {
-    if (view_) view_->SaveCurrentMediumPosition();
-    return 0;
-  });
 }
 
 void CTolvViewWnd::CreatePlayerControl() {
@@ -540,6 +535,13 @@ void CTolvViewWnd::CreatePlayerControl() {
                  static_cast<unsigned long>(host_.error()));
     return;
   }
+  // Destroying the view: the medium's position is stored while the component still has it.
+  host_.beforeClose = [this] {
+    try {
+      if (view_) view_->SaveCurrentMediumPosition();
+    } catch (...) {
+    }
+  };
   component_ = std::make_unique<CWMPPlayer4>(host_.player());
   hosted_ = std::make_unique<CGapFillingPlayer>(*component_);
   slot_.attach(hosted_.get());
