@@ -38,7 +38,29 @@ bool CDlgOpenFileFromRemote::CreateHidden(HWND owner) {
     linkFont_ = CreateFontIndirectW(&lf);
     if (linkFont_) SendMessageW(item(IDC_REMOTE_HELP_LINK), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
   }
+  FitLinkLine();
   return true;
+}
+
+// The link is as wide as its text, and the rest of the sentence follows it.
+void CDlgOpenFileFromRemote::FitLinkLine() {
+  HWND link = item(IDC_REMOTE_HELP_LINK), rest = item(IDC_REMOTE_CLICK);
+  wchar_t text[128] = {};
+  const int length = GetWindowTextW(link, text, 128);
+  HDC dc = GetDC(link);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, length, &size);
+  SelectObject(dc, old);
+  ReleaseDC(link, dc);
+  RECT l{}, r{};
+  GetWindowRect(link, &l);
+  GetWindowRect(rest, &r);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&l), 2);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+  SetWindowPos(link, nullptr, 0, 0, size.cx + 1, l.bottom - l.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(rest, nullptr, l.left + size.cx + 5, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDlgOpenFileFromRemote::Show() {

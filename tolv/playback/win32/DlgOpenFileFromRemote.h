@@ -28,6 +28,8 @@ class CDlgOpenFileFromRemote : public CDialog {
   void OnCancel() override;
 
  private:
+  void FitLinkLine();
+
   std::function<void(const std::wstring&)> open_;
   HFONT linkFont_ = nullptr;
 };

@@ -290,6 +290,7 @@ LRESULT CALLBACK CMediaPlayerHost::WindowProc(HWND hwnd, UINT message, WPARAM wP
       // Destroyed with the form: the component leaves while its own window
       // still exists. Its player object stays referenced until Destroy().
       case WM_DESTROY:
+        if (host->beforeClose) host->beforeClose();
         host->Deactivate();
         break;
       case WM_NCDESTROY:

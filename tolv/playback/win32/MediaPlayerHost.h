@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <functional>
+
 struct IWMPPlayer4;
 
 namespace tolv {
@@ -30,6 +32,10 @@ class CMediaPlayerHost {
   // parent window deactivates and closes the component as well; the player
   // object is then released here.
   void Destroy();
+
+  // Runs when the control's window is being destroyed, while the component
+  // still plays its medium (the last moment to ask it anything).
+  std::function<void()> beforeClose;
 
   HWND hwnd() const { return window_; }
   // The component's player object while it is hosted (the host keeps the reference).

@@ -227,5 +227,33 @@ TEST_F(OpenMediaTest, TheMenuDialogOpensTheChosenFile) {
   ExpectPlaying();
 }
 
+// Without the component (its library disabled for tolv.exe) the program
+// still runs on the stand-in: no control in the video area, the placeholder
+// stays, and an open ends in the open-error box instead of playing.
+TEST_F(OpenMediaTest, WithoutTheComponentTheFormKeepsThePlaceholderAndAnOpenFails) {
+  constexpr wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\tolv.exe\\DllOverrides";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"wmp", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+  RegCloseKey(key);
+  Start(L"");
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\tolv.exe");
+  EXPECT_EQ(Control(IDC_MEDIA_PLAYER), nullptr);
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_OPEN_REMOTE, 0), 0);
+  HWND remote = nullptr;
+  ASSERT_TRUE(kit::waitFor([&] { return (remote = FindTopLevel(pid, L"#32770", L"Open Remote File")) != nullptr; },
+                           5000));
+  SendMessageW(GetDlgItem(remote, IDC_REMOTE_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wav.c_str()));
+  PostMessageW(remote, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(kit::waitFor([&] { return (box = FindTopLevel(pid, L"#32770", L"Tolv")) != nullptr; }, 5000));
+  EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)), L"Error opening the file! ");
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_TRUE(kit::waitFor([&] { return !IsWindow(box); }, 5000));
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+}
+
 }  // namespace
 }  // namespace tolv

@@ -35,6 +35,11 @@ std::shared_ptr<spdlog::logger> OpenLog() {
   sink->set_formatter(std::make_unique<PlogFormatter>());
   auto logger = std::make_shared<spdlog::logger>("tolv", sink);
   logger->set_level(spdlog::level::debug);
+  // Other parts of the program write their records through the registry's "tolv".
+  try {
+    spdlog::register_logger(logger);
+  } catch (const std::exception&) {
+  }
   return logger;
 }
 

@@ -234,21 +234,21 @@ void CTolvViewWnd::OnInitialUpdate(const std::wstring& commandLinePath) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   g_mainView = this;
   lifecycle_ = std::make_unique<CViewLifecycle>(hwnd(), *view_, player_, *timers_, *boxes_);
-  // The modeless "Playlist" and "Bookmarks" windows, hidden ("Open Remote
-  // File" exists since the form's initialisation); from now on the opens
-  // list their media in them, and the bookmark hotkey adds to them.
-  if (settings_ && dataFiles_ && CreatePlaylistAndBookmarkWindows(*settings_, *dataFiles_)) {
-    if (opening_) {
-      OpenMediaPorts ports = opening_->ports();
-      ports.lists = toolWindows_.get();
-      view_->setOpenMediaPorts(ports);
-    }
-    lifecycle_->addBookmark = [this] { toolWindows_->AddBookmark(); };
-  }
+  // The modeless "Open Remote File", "Playlist" and "Bookmarks" windows exist,
+  // hidden, since the form's initialisation; the bookmark hotkey adds to the
+  // Bookmarks window.
+  if (toolWindows_) lifecycle_->addBookmark = [this] { toolWindows_->AddBookmark(); };
   if (!lifecycle_->ConnectDeviceTree()) return;
   view_->InitTransportControls();
   view_->StartTransportTimers();
-  if (!commandLinePath.empty()) view_->OpenMedia(commandLinePath, true);
+  if (!commandLinePath.empty()) {
+    // A player error ends the open; the framework shows it and start-up goes on.
+    try {
+      view_->OpenMedia(commandLinePath, true);
+    } catch (...) {
+      ReportHandlerException(hwnd());
+    }
+  }
   lifecycle_->StartPedalsAndHook();
   SetFocus(item(IDC_PLAY));
   // Files dropped and data copied from processes of lower integrity still arrive.
@@ -281,7 +281,11 @@ void CTolvViewWnd::OnDestroy() {
   }
   if (gradientBrush_) DeleteObject(gradientBrush_);
   gradientBrush_ = nullptr;
-  if (view_) view_->SaveCurrentMediumPosition();
+  // The player control stores it once more when it goes; the value is the same.
+  try {
+    if (view_) view_->SaveCurrentMediumPosition();
+  } catch (...) {
+  }
 }
 
 void CTolvViewWnd::Arrange() {
@@ -582,8 +586,6 @@ void CTolvViewWnd::setStopwatchIcon(bool running) {
 void CTolvViewWnd::MapMediaMessages() {
   messages_.onCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
   messages_.onCommand(ID_OPEN_REMOTE, [this] { ShowOpenRemote(); });
-  // The medium's position is stored by OnDestroy, last of the view's shutdown, while
-  // the player is still hosted.
 }
 
 void CTolvViewWnd::CreatePlayerControl() {
@@ -594,14 +596,21 @@ void CTolvViewWnd::CreatePlayerControl() {
                  static_cast<unsigned long>(host_.error()));
     return;
   }
+  // Destroying the view: the medium's position is stored while the component still has it.
+  host_.beforeClose = [this] {
+    try {
+      if (view_) view_->SaveCurrentMediumPosition();
+    } catch (...) {
+    }
+  };
   component_ = std::make_unique<CWMPPlayer4>(host_.player());
   hosted_ = std::make_unique<CGapFillingPlayer>(*component_);
   slot_.attach(hosted_.get());
 }
 
 void CTolvViewWnd::InitMediaOpening() {
-  if (settings_) {
-    opening_ = std::make_unique<CMediaOpening>(hwnd(), kProgramTitle, *settings_, [this] {
+  if (settings_ && CreatePlaylistAndBookmarkWindows(*settings_, listFiles_)) {
+    opening_ = std::make_unique<CMediaOpening>(hwnd(), kProgramTitle, *settings_, *toolWindows_, [this] {
       mediumShown_ = true;
       Arrange();
     });

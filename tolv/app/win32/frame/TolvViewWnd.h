@@ -57,6 +57,11 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   // Closing the frame, after StopTimers.
   void StopPedalWatcher();
 
+  // The playlist and Bookmarks windows, hidden until asked for; called once by
+  // the view's initialisation. toolWindows() is then the IMediaLists of the opens.
+  bool CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files);
+  CToolWindows* toolWindows() { return toolWindows_.get(); }
+
   // --- the media player control and opening media ---
   // The "Files" positions of the open; set before the frame is created.
   void setSettingsStore(CSettingsStore* settings) { settings_ = settings; }
@@ -67,10 +72,6 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   void OnFileOpen();
   // Menu "Open file from remote...".
   void ShowOpenRemote();
-  // The playlist and Bookmarks windows, hidden until asked for; called once by
-  // the view's initialisation. toolWindows() is then the IMediaLists of the opens.
-  bool CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files);
-  CToolWindows* toolWindows() { return toolWindows_.get(); }
 
   // --- ITolvForm ---
   bool isPushed(TransportButton button) override;
@@ -124,14 +125,16 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   CMediaPlayerHost host_;
   std::unique_ptr<CWMPPlayer4> component_;
   std::unique_ptr<CGapFillingPlayer> hosted_;
-  std::unique_ptr<CMediaOpening> opening_;
-  std::unique_ptr<CDlgOpenFileFromRemote> openRemote_;
   std::unique_ptr<CWindowTimers> timers_;
   std::unique_ptr<CMessageBoxes> boxes_;
   std::unique_ptr<CTolvView> view_;
   std::unique_ptr<CViewLifecycle> lifecycle_;
   IDataFiles* dataFiles_ = nullptr;
+  // The tool windows' record files; they outlive the windows.
+  Win32DataFiles listFiles_;
   std::unique_ptr<CToolWindows> toolWindows_;
+  std::unique_ptr<CMediaOpening> opening_;
+  std::unique_ptr<CDlgOpenFileFromRemote> openRemote_;
   HBITMAP gradientBitmap_ = nullptr;
   HBRUSH gradientBrush_ = nullptr;
   std::wstring mediumName_;

@@ -90,8 +90,11 @@ TEST_F(MediaPlayerHostTest, DestroyingTheParentClosesTheComponent) {
   ASSERT_TRUE(host.Create(parent, kControlId));
   HWND surface = GetWindow(host.hwnd(), GW_CHILD);
   ASSERT_TRUE(surface);
+  bool surfaceAtClose = false;
+  host.beforeClose = [&] { surfaceAtClose = IsWindow(surface) && host.player(); };
   DestroyWindow(parent);
   parent = nullptr;
+  EXPECT_TRUE(surfaceAtClose) << "the last call comes while the component is still there";
   EXPECT_FALSE(IsWindow(surface));
   EXPECT_EQ(host.hwnd(), nullptr);
   host.Destroy();
