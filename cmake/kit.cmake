@@ -122,3 +122,32 @@ function(kit_wine_suite_needs suite)
     add_dependencies(${suite} ${ARGN})
   endif()
 endfunction()
+
+# kit_fuzz_targets(NAMES <name>... LIBS <libs>...): one libFuzzer program per
+# name from fuzz/<name>_fuzz.cpp of the calling folder (native builds only;
+# scripts/fuzz builds them with clang, other compilers skip them).
+function(kit_fuzz_targets)
+  cmake_parse_arguments(F "" "" "NAMES;LIBS" ${ARGN})
+  if(WIN32)
+    return()
+  endif()
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
+  check_cxx_source_compiles([[
+    #include <cstddef>
+    #include <cstdint>
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }
+  ]] KIT_HAS_LIBFUZZER)
+  unset(CMAKE_REQUIRED_FLAGS)
+  if(NOT KIT_HAS_LIBFUZZER)
+    message(STATUS "${CMAKE_CXX_COMPILER_ID} has no -fsanitize=fuzzer: fuzz targets ${F_NAMES} skipped (scripts/fuzz uses clang)")
+    return()
+  endif()
+  foreach(name ${F_NAMES})
+    add_executable(${name}_fuzz fuzz/${name}_fuzz.cpp)
+    kit_defaults(${name}_fuzz)
+    target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name}_fuzz PRIVATE ${F_LIBS})
+  endforeach()
+endfunction()

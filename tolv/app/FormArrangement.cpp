@@ -44,10 +44,13 @@ FormArrangement ArrangeForm(int W, int H, bool expanded) {
   put(IDC_ADD_BOOKMARK, 180, 5, 90, 18);
   put(IDC_FILE_NAME, 2, 26, W - 53, 16);
   put(IDC_DURATION, W - 53, 26, 53, 16);
-  if (a.videoHeight > 0)
-    put(IDC_VIDEO_PICTURE, 1, kVideoTop, W - 3, a.videoHeight);
-  else
-    put(IDC_VIDEO_PICTURE, 0, 0, 0, 0, false);
+  // The player control and the placeholder picture share the video area.
+  for (int id : {IDC_MEDIA_PLAYER, IDC_VIDEO_PICTURE}) {
+    if (a.videoHeight > 0)
+      put(id, 1, kVideoTop, W - 3, a.videoHeight);
+    else
+      put(id, 0, 0, 0, 0, false);
+  }
 
   put(IDC_POSITION_LABEL, 1, p + 2, 45, 17);
   put(IDC_GOTO_TIME, 65, p + 1, 18, 18);

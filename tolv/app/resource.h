@@ -20,6 +20,7 @@
 // Controls of the form. The numbers other parts talk about come first.
 #define IDC_COMPACT_TOGGLE 1002
 #define IDC_STOP 1003
+#define IDC_MEDIA_PLAYER 1011
 #define IDC_PLAY 1008
 #define IDC_FF 1009
 #define IDC_REW 1010

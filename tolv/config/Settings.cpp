@@ -2,84 +2,58 @@
 
 namespace tolv {
 
-int playMode = PlayModeFixedLength;
-int playLengthSeconds = 0;
-int jumpBackSeconds = 0;
-int pxSeconds = 0;
-int rxSeconds = 0;
-int speedPercent = 0;
-int toggleSpeedPercent = 0;
-bool displayTimeRemaining = false;
-bool switchPedalFfRew = false;
-bool vecPedalLayout = false;
-int intervalTimestamps = 0;
-int paragraphTimestamps = 0;
-int paragraphEnterCount = 2;
-int intervalSeconds = 0;
-int delayTimestamps = 0;
-int delaySeconds = 5;
-int subtractTimestamps = 0;
-int subtractSeconds = 5;
-int paragraphNewLine = 1;
-int timestampOffset = 0;
-std::wstring timestampOffsetSign;
-std::wstring timestampOffsetHours;
-std::wstring timestampOffsetMinutes;
-std::wstring timestampOffsetSeconds;
-int useClipboardForWord = 0;
-int convertWmaToWav = 1;
-int convertMp4aToMpg = 1;
-int convertMp4ToMpg = 0;
-int convertWmvToMpg = 1;
-int convertFlvToMpg = 1;
-int convertMp3ToWav = 1;
-int showVideoResizeHelp = 1;
-int appearanceColorFrom = 0;
-int appearanceColorTo = 0;
-int alwaysOnTop = 0;
-int philipsEquipment = 0;
-std::wstring currentConfigurationName;
-ReservedConfigFields reservedConfig;
+// Every setting with its first-start value, stated once: the definitions and
+// ResetPlaybackSettings both come from this list.
+#define TOLV_SETTINGS(X) \
+  X(int, playMode, PlayModeFixedLength)                           \
+  X(int, playLengthSeconds, 0)                                    \
+  X(int, jumpBackSeconds, 0)                                      \
+  X(int, pxSeconds, 0)                                            \
+  X(int, rxSeconds, 0)                                            \
+  X(int, speedPercent, 0)                                         \
+  X(int, toggleSpeedPercent, 0)                                   \
+  X(bool, displayTimeRemaining, false)                            \
+  X(bool, switchPedalFfRew, false)                                \
+  X(bool, vecPedalLayout, false)                                  \
+  X(int, intervalTimestamps, 0)                                   \
+  X(int, paragraphTimestamps, 0)                                  \
+  X(int, paragraphEnterCount, 2)                                  \
+  X(int, intervalSeconds, 0)                                      \
+  X(int, delayTimestamps, 0)                                      \
+  X(int, delaySeconds, 5)                                         \
+  X(int, subtractTimestamps, 0)                                   \
+  X(int, subtractSeconds, 5)                                      \
+  X(int, paragraphNewLine, 1)                                     \
+  X(int, timestampOffset, 0)                                      \
+  X(std::wstring, timestampOffsetSign, std::wstring{})            \
+  X(std::wstring, timestampOffsetHours, std::wstring{})           \
+  X(std::wstring, timestampOffsetMinutes, std::wstring{})         \
+  X(std::wstring, timestampOffsetSeconds, std::wstring{})         \
+  X(int, useClipboardForWord, 0)                                  \
+  X(int, convertWmaToWav, 1)                                      \
+  X(int, convertMp4aToMpg, 1)                                     \
+  X(int, convertMp4ToMpg, 0)                                      \
+  X(int, convertWmvToMpg, 1)                                      \
+  X(int, convertFlvToMpg, 1)                                      \
+  X(int, convertMp3ToWav, 1)                                      \
+  X(int, showVideoResizeHelp, 1)                                  \
+  X(int, appearanceColorFrom, 0)                                  \
+  X(int, appearanceColorTo, 0)                                    \
+  X(int, alwaysOnTop, 0)                                          \
+  X(int, philipsEquipment, 0)                                     \
+  X(std::wstring, currentConfigurationName, std::wstring{})       \
+  X(ReservedConfigFields, reservedConfig, ReservedConfigFields{})
+
+#define TOLV_DEFINE_SETTING(type, name, value) type name = value;
+TOLV_SETTINGS(TOLV_DEFINE_SETTING)
+#undef TOLV_DEFINE_SETTING
 
 void ResetPlaybackSettings() {
-  playMode = PlayModeFixedLength;
-  playLengthSeconds = 0;
-  jumpBackSeconds = 0;
-  pxSeconds = 0;
-  rxSeconds = 0;
-  speedPercent = 0;
-  toggleSpeedPercent = 0;
-  displayTimeRemaining = false;
-  switchPedalFfRew = false;
-  vecPedalLayout = false;
-  intervalTimestamps = 0;
-  paragraphTimestamps = 0;
-  paragraphEnterCount = 2;
-  intervalSeconds = 0;
-  delayTimestamps = 0;
-  delaySeconds = 5;
-  subtractTimestamps = 0;
-  subtractSeconds = 5;
-  paragraphNewLine = 1;
-  timestampOffset = 0;
-  timestampOffsetSign.clear();
-  timestampOffsetHours.clear();
-  timestampOffsetMinutes.clear();
-  timestampOffsetSeconds.clear();
-  useClipboardForWord = 0;
-  convertWmaToWav = 1;
-  convertMp4aToMpg = 1;
-  convertMp4ToMpg = 0;
-  convertWmvToMpg = 1;
-  convertFlvToMpg = 1;
-  convertMp3ToWav = 1;
-  showVideoResizeHelp = 1;
-  appearanceColorFrom = 0;
-  appearanceColorTo = 0;
-  alwaysOnTop = 0;
-  philipsEquipment = 0;
-  currentConfigurationName.clear();
-  reservedConfig = {};
+#define TOLV_RESET_SETTING(type, name, value) name = value;
+  TOLV_SETTINGS(TOLV_RESET_SETTING)
+#undef TOLV_RESET_SETTING
 }
+
+#undef TOLV_SETTINGS
 
 }  // namespace tolv

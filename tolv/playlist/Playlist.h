@@ -77,6 +77,8 @@ class Playlist {
   int sortColumn() const { return sortColumn_; }
   // 1: descending, with an upward arrow in the header; 0: ascending, arrow down.
   bool sortDescending() const { return sortDescending_; }
+  // False until playlist.tolv has been read: saving then would empty it.
+  bool isLoaded() const { return loaded_; }
 
  private:
   bool fileExists(const std::wstring& path) const;

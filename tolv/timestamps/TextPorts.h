@@ -74,10 +74,10 @@ class IClipboardPort {
 };
 
 // One synthesised keyboard event: a virtual key, no scan code, no delay.
-struct KeyEvent {
+struct SyntheticKeyEvent {
   uint16_t virtualKey = 0;
   bool keyUp = false;
-  bool operator==(const KeyEvent&) const = default;
+  bool operator==(const SyntheticKeyEvent&) const = default;
 };
 
 // Synthesised keyboard input. Never throws.
@@ -86,7 +86,7 @@ class IKeyboardPort {
   virtual ~IKeyboardPort() = default;
   // All events in one call, so no real keystroke can come between them.
   // Returns how many the system accepted.
-  virtual unsigned SendInput(const std::vector<KeyEvent>& events) = 0;
+  virtual unsigned SendInput(const std::vector<SyntheticKeyEvent>& events) = 0;
 };
 
 // Serialises clipboard filling within the process.

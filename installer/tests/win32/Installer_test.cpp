@@ -11,12 +11,21 @@
 #include <vector>
 
 #include "testsupport/win32/WinTest.h"
+#include "tolv/config/Settings.h"
+#include "tolv/config/files/ConfigurationFiles.h"
+#include "tolv/config/win32/Win32DataFiles.h"
 
 namespace {
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenmark Tolv";
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+uint64_t writeTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
+}
 
 std::vector<std::wstring> folderContents(const std::wstring& folder) {
   std::vector<std::wstring> names;
@@ -116,7 +125,21 @@ TEST_F(InstallerTest, SilentInstallRunsThePlayerAndSilentUninstallKeepsOnlyTheUs
   const bool firstConfig = exists(folder + L"tolv3.cfg");
   if (firstConfig) {
     EXPECT_TRUE(exists(folder + L"Configuration\\DEFAULT"));
+    // The shipped configuration plays until paused and has its colours.
+    tolv::Win32DataFiles files(folder, folder, true);
+    tolv::LoadMainConfiguration(files);
+    EXPECT_EQ(tolv::playMode, tolv::PlayModeToggle);
+    EXPECT_EQ(tolv::jumpBackSeconds, 2);
+    EXPECT_EQ(tolv::pxSeconds, 5);
+    EXPECT_EQ(tolv::rxSeconds, 5);
+    EXPECT_EQ(tolv::speedPercent, 100);
+    EXPECT_EQ(tolv::toggleSpeedPercent, 70);
+    EXPECT_EQ(tolv::appearanceColorFrom, 0x0091E6);
+    EXPECT_EQ(tolv::appearanceColorTo, 0x64C8F8);
+    EXPECT_EQ(tolv::showVideoResizeHelp, 1);
   }
+
+  const uint64_t installedNamedTime = writeTime(folder + L"Configuration\\DEFAULT");
 
   // The player starts from the installed folder and ends when asked to.
   const std::wstring work = L"C:\\" + kit::uniqueName(L"work");
@@ -152,10 +175,15 @@ TEST_F(InstallerTest, SilentInstallRunsThePlayerAndSilentUninstallKeepsOnlyTheUs
                             MOVEFILE_REPLACE_EXISTING));
   }
 
+  const bool namedChanged = writeTime(folder + L"Configuration\\DEFAULT") != installedNamedTime;
   ASSERT_TRUE(uninstall());
   std::vector<std::wstring> left = folderContents(folder);
   std::vector<std::wstring> expected = {L"playlist.tolv"};
-  if (firstConfig) expected.push_back(L"tolv3.cfg");  // changed by the typist; the untouched DEFAULT went
+  if (firstConfig) {
+    expected.push_back(L"tolv3.cfg");  // changed by the typist
+    // DEFAULT goes while untouched; a player that saved it at exit made it the typist's.
+    if (namedChanged) expected.push_back(L"Configuration");
+  }
   std::sort(left.begin(), left.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
@@ -218,7 +246,7 @@ ProgramResources resourcesOf(const std::wstring& path) {
 }
 
 TEST(ShippedPrograms, CarryVersionManifestAndIcon) {
-  for (const wchar_t* name : {L"vcbridge.exe"}) {
+  for (const wchar_t* name : {L"tolv.exe", L"vcbridge.exe"}) {
     SCOPED_TRACE(std::string(name, name + wcslen(name)));
     const ProgramResources r = resourcesOf(kit::exeFolder() + name);
     EXPECT_EQ(r.fileVersion, L"4.3");

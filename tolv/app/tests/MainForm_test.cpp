@@ -28,6 +28,7 @@ TEST(FormArrangementTest, PlacesTheControlsWithTheirNumbers) {
       {IDC_FILE_NAME, {2, 26, 252, 16}},
       {IDC_DURATION, {252, 26, 53, 16}},
       {IDC_VIDEO_PICTURE, {1, 33, 302, p - 3 - 33}},
+      {IDC_MEDIA_PLAYER, {1, 33, 302, p - 3 - 33}},
       {IDC_POSITION_SLIDER, {85, p, 185, 21}},
       {IDC_PLAY, {2, p + 26, 74, 30}},
       {IDC_STOP, {77, p + 26, 74, 30}},
@@ -66,14 +67,17 @@ bool overlap(const FormRect& a, const FormRect& b) {
   return a.x < b.right() && b.x < a.right() && a.y < b.bottom() && b.y < a.bottom();
 }
 
-// Overlaps the fixed numbers themselves make: the video area starts inside
-// the name row, the name label runs 2 pixels into the duration label, the
+// Overlaps the fixed numbers themselves make: the player control and the
+// placeholder picture share the video area, which starts inside the name row, the name label runs 2 pixels into the duration label, the
 // position slider runs under the compact toggle, and the speed label starts
 // one pixel before the speed slider ends.
 const std::set<std::pair<int, int>> kFixedOverlaps = {
     {IDC_FILE_NAME, IDC_DURATION},
     {IDC_FILE_NAME, IDC_VIDEO_PICTURE},
     {IDC_DURATION, IDC_VIDEO_PICTURE},
+    {IDC_MEDIA_PLAYER, IDC_VIDEO_PICTURE},
+    {IDC_FILE_NAME, IDC_MEDIA_PLAYER},
+    {IDC_DURATION, IDC_MEDIA_PLAYER},
     {IDC_POSITION_SLIDER, IDC_COMPACT_TOGGLE},
     {IDC_SPEED_SLIDER, IDC_SPEED_LABEL},
 };
@@ -106,6 +110,7 @@ TEST(FormArrangementTest, CompactModeDropsTheVideoAreaAndUsesTheSmallIcons) {
   const FormArrangement tall = ArrangeForm(305, 600, false);
   EXPECT_EQ(tall.videoHeight, 0);
   EXPECT_FALSE(tall.find(IDC_VIDEO_PICTURE)->visible);
+  EXPECT_FALSE(tall.find(IDC_MEDIA_PLAYER)->visible);
   EXPECT_FALSE(tall.largeIcons);
   // Without a video area the rows follow the name row, whatever the height.
   EXPECT_EQ(tall.find(IDC_POSITION_SLIDER)->rect.y, 44);

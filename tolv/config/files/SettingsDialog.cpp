@@ -60,13 +60,6 @@ void CSettingsDialogLogic::OnCancel() {
   target_.ApplyColors(appearanceColorFrom, appearanceColorTo);
 }
 
-void CSettingsDialogLogic::AfterNamedDialog(bool ok) {
-  if (ok)
-    SaveNamedConfiguration(files_);
-  else
-    LoadNamedConfiguration(files_);
-}
-
 void CSettingsDialogLogic::AfterShortcutsDialog(bool ok) {
   if (ok) SaveNamedConfiguration(files_);
 }

@@ -57,7 +57,6 @@ class CSettingsDialogLogic {
   void OnCancel();
 
   // Sub-dialogs that end: what is written or read again afterwards.
-  void AfterNamedDialog(bool ok);      // timestamp appearance, automatic timestamps
   void AfterShortcutsDialog(bool ok);  // keyboard shortcuts
   void AfterConversionsDialog();       // conversions
 

@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include "tolv/pedals/win32/DispatchSink.h"
+
 namespace tolv {
 
 const CLSID CLSID_AdapterServer = {0x98FFF453, 0xB75E, 0x4BB6, {0x84, 0x99, 0xBA, 0xA7, 0x05, 0x5D, 0xEE, 0x52}};
@@ -21,34 +23,12 @@ long LongArgument(const DISPPARAMS* params, UINT position) {
 }
 
 // The event sink handed to the server's connection point.
-class EventSink final : public IDispatch {
+class EventSink final : public CDispatchSink {
  public:
-  explicit EventSink(IAdapterEventsCatchling& catchling) : catchling_(catchling) {}
+  explicit EventSink(IAdapterEventsCatchling& catchling) : CDispatchSink(DIID_IAdapterEvents), catchling_(catchling) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID_IAdapterEvents)) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    if (n) *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
+ protected:
+  HRESULT OnEvent(DISPID id, DISPPARAMS* params) override {
     switch (id) {
       case 1: catchling_.OnButton(LongArgument(params, 0)); break;
       case 2: catchling_.OnPortOpened(); break;
@@ -62,7 +42,6 @@ class EventSink final : public IDispatch {
 
  private:
   IAdapterEventsCatchling& catchling_;
-  LONG refs_ = 1;
 };
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include "tolv/pedals/win32/DispatchSink.h"
+
 namespace tolv {
 
 const CLSID CLSID_SpeechMikeControl = {0xAAA44754, 0xCC81, 0x4692, {0x91, 0xAF, 0x70, 0x64, 0xE5, 0x8E, 0xB2, 0x2A}};
@@ -11,35 +13,13 @@ const IID DIID_DSpeechMikeControlEvents = {0x2E5B7C31, 0x9A44, 0x4D0B, {0x8F, 0x
 namespace {
 
 // Hands the control's events to the view's SpeechMike part.
-class SpeechMikeEventHandler final : public IDispatch {
+class SpeechMikeEventHandler final : public CDispatchSink {
  public:
-  explicit SpeechMikeEventHandler(CSpeechMike* target) : target_(target) {}
+  explicit SpeechMikeEventHandler(CSpeechMike* target)
+      : CDispatchSink(DIID_DSpeechMikeControlEvents), target_(target) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, DIID_DSpeechMikeControlEvents)) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    if (n) *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
+ protected:
+  HRESULT OnEvent(DISPID id, DISPPARAMS* params) override {
     if (!target_) return S_OK;
     long value = 0;
     bool has = false;
@@ -59,7 +39,6 @@ class SpeechMikeEventHandler final : public IDispatch {
 
  private:
   CSpeechMike* target_;
-  LONG refs_ = 1;
 };
 
 }  // namespace

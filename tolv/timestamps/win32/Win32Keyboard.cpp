@@ -4,7 +4,7 @@
 
 namespace tolv {
 
-unsigned Win32Keyboard::SendInput(const std::vector<KeyEvent>& events) {
+unsigned Win32Keyboard::SendInput(const std::vector<SyntheticKeyEvent>& events) {
   if (events.empty()) return 0;
   std::vector<INPUT> inputs(events.size());
   for (size_t i = 0; i < events.size(); ++i) {

@@ -6,7 +6,7 @@ namespace tolv {
 // Keyboard events synthesised into the system's input stream.
 class Win32Keyboard : public IKeyboardPort {
  public:
-  unsigned SendInput(const std::vector<KeyEvent>& events) override;
+  unsigned SendInput(const std::vector<SyntheticKeyEvent>& events) override;
 };
 
 }  // namespace tolv

@@ -12,6 +12,10 @@
 #include "tolv/app/Appearance.h"
 #include "tolv/app/SettingsStore.h"
 #include "tolv/app/resource.h"
+#include "tolv/config/Settings.h"
+#include "tolv/config/files/ConfigurationFiles.h"
+#include "tolv/config/win32/Win32DataFiles.h"
+#include "tolv/playback/tests/win32/TestWav.h"
 
 namespace tolv {
 namespace {
@@ -107,7 +111,26 @@ class MainWindowTest : public ::testing::Test {
       RegCloseKey(key);
     }
   }
-  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kMainFrameKey); }
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kMainFrameKey);
+    // The form's colours come from the configuration beside the program.
+    ResetConfigurationToFirstStart();
+    appearanceColorFrom = static_cast<int>(kDefaultColorFrom);
+    appearanceColorTo = static_cast<int>(kDefaultColorTo);
+    Win32DataFiles files(kit::exeFolder(), kit::exeFolder(), true);
+    files.createFolder(ConfigurationFolderPath(files));
+    SaveMainConfiguration(files);
+    ResetConfigurationToFirstStart();
+    // No start-up notice over the form, and no wait for the update service.
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenmark\\Tolv\\Settings", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      const DWORD one = 1;
+      RegSetValueExW(key, L"DontShowKLCodecMsg", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+      RegCloseKey(key);
+    }
+    SetEnvironmentVariableW(L"TOLV_UPDATE_SERVICE", L"http://127.0.0.1:9");
+  }
   void TearDown() override {
     if (frame) PostMessageW(frame, WM_CLOSE, 0, 0);
     child.wait(10000);
@@ -137,7 +160,11 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes) {
-  Start(L"\"C:\\media\\" + kSixty + L"\"");
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring medium = std::wstring(temp) + kSixty;
+  testing::WriteWavFile(medium, 5);
+  Start(L"\"" + medium + L"\"");
   EXPECT_EQ(Text(Control(IDC_FILE_NAME)), L"0123456789ABCDE...9abcdeFGHIJ.wav");
   EXPECT_EQ(Text(Control(IDC_PLAY)), L"PLAY");
   EXPECT_EQ(Text(Control(IDC_STOPWATCH_LABEL)), L"00:00:00");
@@ -145,16 +172,17 @@ TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes)
   EXPECT_EQ(GetWindowLongPtrW(frame, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
   Screenshot(frame, L"main-window.bmp");
 
+  // A medium is open: the player control holds the video area.
   // Collapse: the video area goes, the frame shrinks to 260 (the compact
   // form fits there) and becomes the view's width + 15 wide.
-  const RECT video = WindowRect(Control(IDC_VIDEO_PICTURE));
-  ASSERT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  const RECT video = WindowRect(Control(IDC_MEDIA_PLAYER));
+  ASSERT_TRUE(IsWindowVisible(Control(IDC_MEDIA_PLAYER)));
   const RECT before = ViewClient();
   ASSERT_GT(Height(video) + 40, before.bottom - 260) << "the view is tall enough to end at the minimum";
   Click(IDC_COMPACT_TOGGLE);
   EXPECT_EQ(Height(WindowRect(frame)), 260);
   EXPECT_EQ(Width(WindowRect(frame)), before.right + 15);
-  EXPECT_FALSE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  EXPECT_FALSE(IsWindowVisible(Control(IDC_MEDIA_PLAYER)));
   // Every row still fits in the compact view.
   const RECT compact = ViewClient();
   for (int id : {IDC_POSITION_SLIDER, IDC_PLAY, IDC_BALANCE_SLIDER, IDC_STOPWATCH_RESET, IDC_LINK_HOME}) {
@@ -169,7 +197,7 @@ TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes)
   // at least to 330.
   Click(IDC_COMPACT_TOGGLE);
   EXPECT_EQ(Height(WindowRect(frame)), std::max<int>(compact.bottom + 40, 330));
-  EXPECT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_MEDIA_PLAYER)));
 }
 
 TEST_F(MainWindowTest, TheBackgroundGradientRunsThroughTheFormAndItsLabels) {

@@ -66,12 +66,12 @@ WindowPlacementRecord FromWindowPlacement(const WINDOWPLACEMENT& p) {
   return r;
 }
 
-CMainFrame::CMainFrame(CSettingsStore& settings, IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo)
-    : settings_(settings), view_(player, colorFrom, colorTo) {
+CMainFrame::CMainFrame(CSettingsStore& settings, IMediaPlayer& player) : settings_(settings), view_(player) {
   MapMessages();
 }
 
 bool CMainFrame::Create() {
+  view_.setSettingsStore(&settings_);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   if (!RegisterWindowClass(kMainFrameClass, icon, nullptr)) return false;
@@ -81,7 +81,8 @@ bool CMainFrame::Create() {
                   CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, menu);
 }
 
-void CMainFrame::ShowFirstTime() {
+void CMainFrame::ShowFirstTime(const std::wstring& commandLinePath) {
+  view_.OnInitialUpdate(commandLinePath);
   if (auto stored = settings_.MainFramePlacement(); stored && Plausible(*stored)) {
     WINDOWPLACEMENT p = ToWindowPlacement(*stored);
     // The program never starts minimised or maximised.
@@ -150,7 +151,8 @@ void CMainFrame::MapMessages() {
   messages_.onCommand(ID_APP_EXIT, [this] { SendMessageW(hwnd(), WM_CLOSE, 0, 0); });
   // Settings: changes reach the frame while the dialog is open.
   messages_.onCommand(ID_SETTINGS, [this] {
-    static Win32DataFiles files;
+    static Win32DataFiles ownFiles;
+    IDataFiles& files = view_.dataFiles() ? *view_.dataFiles() : ownFiles;
     SettingsWindowLinks links;
     links.setAlwaysOnTop = [this](bool onTop) { SetAlwaysOnTop(onTop); };
     links.applyColors = [this](int from, int to) {
@@ -197,6 +199,7 @@ void CMainFrame::OnClose() {
   if (GetWindowPlacement(hwnd(), &p)) settings_.SetMainFramePlacement(FromWindowPlacement(p));
   KillTimer(hwnd(), kIndicatorTimerId);
   view_.StopTimers();
+  view_.StopPedalWatcher();
   DestroyWindow();
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "tolv/app/SettingsStore.h"
 #include "tolv/app/win32/Wnd.h"
@@ -18,12 +19,13 @@ WindowPlacementRecord FromWindowPlacement(const WINDOWPLACEMENT& placement);
 
 class CMainFrame : public CWnd {
  public:
-  CMainFrame(CSettingsStore& settings, IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo);
+  CMainFrame(CSettingsStore& settings, IMediaPlayer& player);
 
   // Creates the frame (hidden, topmost) with its status bar and view.
   bool Create();
-  // Restores the stored placement, if any, and shows the window normally.
-  void ShowFirstTime();
+  // The view's initialisation with the command line's medium, then the
+  // stored placement, if any, and the window shown normally.
+  void ShowFirstTime(const std::wstring& commandLinePath);
   void SetAlwaysOnTop(bool onTop);
   CTolvViewWnd& view() { return view_; }
 

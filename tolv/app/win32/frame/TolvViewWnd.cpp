@@ -4,12 +4,22 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <commdlg.h>
+#include <spdlog/spdlog.h>
+
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tolv/app/FormArrangement.h"
 #include "tolv/app/FrameSizing.h"
 #include "tolv/app/resource.h"
+#include "tolv/app/win32/frame/ViewLifecycle.h"
+#include "tolv/app/win32/frame/Dialogs.h"
 #include "tolv/config/Settings.h"
+#include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/hotkeys/HotkeyCommands.h"
 
 namespace tolv {
@@ -111,12 +121,12 @@ bool IsTransport(int id) { return id == IDC_PLAY || id == IDC_STOP || id == IDC_
 
 CTolvViewWnd* MainView() { return g_mainView; }
 
-CTolvViewWnd::CTolvViewWnd(IMediaPlayer& player, ColorRef colorFrom, ColorRef colorTo)
-    : CDialog(IDD_TOLV_FORM), appearanceColorFrom(colorFrom), appearanceColorTo(colorTo), player_(player) {
+CTolvViewWnd::CTolvViewWnd(IMediaPlayer& player) : CDialog(IDD_TOLV_FORM), slot_(player), player_(slot_) {
   MapMessages();
 }
 
 CTolvViewWnd::~CTolvViewWnd() {
+  lifecycle_.reset();
   if (g_mainView == this) g_mainView = nullptr;
   if (gradientBrush_) DeleteObject(gradientBrush_);
   if (gradientBitmap_) DeleteObject(gradientBitmap_);
@@ -145,14 +155,30 @@ void CTolvViewWnd::MapMessages() {
     return OnDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
   });
   messages_.on(WM_TIMER, [this](WPARAM wParam, LPARAM) {
+    if (lifecycle_ && lifecycle_->OnTimer(static_cast<unsigned>(wParam))) return 0;
     if (view_) view_->OnTimer(static_cast<unsigned>(wParam));
     return 0;
   });
-  for (UINT message : {WM_DVR_BUTTON_FS_REW, WM_DVR_BUTTON_FS_LISTEN, WM_DVR_BUTTON_FS_FF})
-    messages_.on(message, [this, message](WPARAM wParam, LPARAM) {
-      if (view_) view_->OnFootSwitchMessage(message, static_cast<unsigned>(wParam));
-      return 0;
+  // Pedal components, raw input and the hook's deferred errors.
+  for (UINT message : {static_cast<UINT>(WM_DVR_BUTTON_FS_REW), static_cast<UINT>(WM_DVR_BUTTON_FS_LISTEN),
+                       static_cast<UINT>(WM_DVR_BUTTON_FS_FF), FootSwitchDeviceChangeMessage(),
+                       static_cast<UINT>(WM_INPUT), kShowHookError})
+    if (message)
+      messages_.on(message, [this, message](WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (lifecycle_) lifecycle_->OnMessage(message, wParam, lParam);
+        return 0;
+      });
+  // Timestamps and keyboard shortcuts that the hotkeys post.
+  for (unsigned id : {kCmdTimeStamp, kCmdKeyboardShortcut1, kCmdKeyboardShortcut1 + 1, kCmdKeyboardShortcut1 + 2,
+                      kCmdKeyboardShortcut1 + 3, kCmdKeyboardShortcut1 + 4, kCmdIntervalTimestamp,
+                      kCmdParagraphTimestamp, kCmdDelayedTimestamp})
+    messages_.onCommand(id, [this, id] {
+      if (lifecycle_) lifecycle_->OnCommand(id);
     });
+  messages_.on(WM_DESTROY, [this](WPARAM, LPARAM) -> LRESULT {
+    OnDestroy();
+    return 0;
+  });
   for (int id : {IDC_POSITION_SLIDER, IDC_VOLUME_SLIDER, IDC_SPEED_SLIDER, IDC_BALANCE_SLIDER})
     messages_.onNotify(id, NM_CUSTOMDRAW, [this, id](NMHDR* header) -> LRESULT {
       if (view_ && reinterpret_cast<NMCUSTOMDRAW*>(header)->dwDrawStage == CDDS_PREPAINT)
@@ -177,26 +203,89 @@ void CTolvViewWnd::MapMessages() {
   messages_.onCommand(kCmdIncreaseSpeed, [this] { view_->IncreaseSpeed(); });
   messages_.onCommand(kCmdDecreaseSpeed, [this] { view_->DecreaseSpeed(); });
   messages_.onCommand(kCmdSpeedToggle, [this] { view_->SpeedToggle(); });
+  // Playlist and bookmarks.
+  messages_.onCommand(ID_OPEN_PLAYLIST, [this] { if (toolWindows_) toolWindows_->ShowPlaylist(); });
+  messages_.onCommand(IDC_OPEN_PLAYLIST, [this] { if (toolWindows_) toolWindows_->ShowPlaylist(); });
+  messages_.onCommand(IDC_BOOKMARKS, [this] {
+    view_->Stop();
+    if (toolWindows_) toolWindows_->ShowBookmarks();
+  });
+  messages_.onCommand(IDC_ADD_BOOKMARK, [this] { if (toolWindows_) toolWindows_->AddBookmark(); });
   messages_.onCommand(IDC_WORDPAD, [this] { ShellExecuteW(hwnd(), L"open", L"wordpad", nullptr, nullptr, SW_SHOWNORMAL); });
+  MapMediaMessages();
 }
 
 BOOL CTolvViewWnd::OnInitDialog() {
-  g_mainView = this;
   timers_ = std::make_unique<CWindowTimers>(hwnd());
   boxes_ = std::make_unique<CMessageBoxes>(hwnd(), L"Tolv");
+  CreatePlayerControl();
   view_ = std::make_unique<CTolvView>(player_, *this, *timers_, *boxes_);
+  InitMediaOpening();
   for (int id : {IDC_POSITION_SLIDER, IDC_VOLUME_SLIDER, IDC_SPEED_SLIDER, IDC_BALANCE_SLIDER})
     SetWindowSubclass(item(id), &CTolvViewWnd::SliderProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this));
   SendMessageW(item(IDC_TOGGLE_SPEED_EDIT), EM_SETLIMITTEXT, 3, 0);
+  Arrange();
+  return FALSE;
+}
+
+// ---------------------------------------------------------------- start and end
+
+void CTolvViewWnd::OnInitialUpdate(const std::wstring& commandLinePath) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  g_mainView = this;
+  lifecycle_ = std::make_unique<CViewLifecycle>(hwnd(), *view_, player_, *timers_, *boxes_);
+  // The modeless "Open Remote File", "Playlist" and "Bookmarks" windows exist,
+  // hidden, since the form's initialisation; the bookmark hotkey adds to the
+  // Bookmarks window.
+  if (toolWindows_) lifecycle_->addBookmark = [this] { toolWindows_->AddBookmark(); };
+  if (!lifecycle_->ConnectDeviceTree()) return;
   view_->InitTransportControls();
   view_->StartTransportTimers();
-  Arrange();
+  if (!commandLinePath.empty()) {
+    // A player error ends the open; the framework shows it and start-up goes on.
+    try {
+      view_->OpenMedia(commandLinePath, true);
+    } catch (...) {
+      ReportHandlerException(hwnd());
+    }
+  }
+  lifecycle_->StartPedalsAndHook();
   SetFocus(item(IDC_PLAY));
-  return FALSE;
+  // Files dropped and data copied from processes of lower integrity still arrive.
+  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u})
+    ChangeWindowMessageFilter(message, MSGFLT_ADD);
+  lifecycle_->ConnectVendorComponents();
+}
+
+bool CTolvViewWnd::CreatePlaylistAndBookmarkWindows(CSettingsStore& settings, IDataFiles& files) {
+  if (toolWindows_) return true;
+  auto windows = std::make_unique<CToolWindows>(*view_, player_, *this, settings, files);
+  if (!windows->Create(GetAncestor(hwnd(), GA_ROOT))) return false;
+  toolWindows_ = std::move(windows);
+  return true;
 }
 
 void CTolvViewWnd::StopTimers() {
   if (view_) view_->StopTransportTimers();
+}
+
+void CTolvViewWnd::StopPedalWatcher() {
+  if (lifecycle_) lifecycle_->StopPedalWatcher();
+}
+
+void CTolvViewWnd::OnDestroy() {
+  if (lifecycle_) {
+    lifecycle_->Destroy(dataFiles_);
+  } else if (dataFiles_) {
+    SaveMainConfiguration(*dataFiles_);
+  }
+  if (gradientBrush_) DeleteObject(gradientBrush_);
+  gradientBrush_ = nullptr;
+  // The player control stores it once more when it goes; the value is the same.
+  try {
+    if (view_) view_->SaveCurrentMediumPosition();
+  } catch (...) {
+  }
 }
 
 void CTolvViewWnd::Arrange() {
@@ -209,14 +298,17 @@ void CTolvViewWnd::Arrange() {
     HWND control = item(c.id);
     if (!control) continue;
     bool visible = c.visible;
+    // The placeholder until the first medium is open, the player from then on.
     if (c.id == IDC_VIDEO_PICTURE) visible = visible && !mediumShown_;
+    if (c.id == IDC_MEDIA_PLAYER) visible = visible && mediumShown_;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     if (dwp) dwp = DeferWindowPos(dwp, control, nullptr, c.rect.x, c.rect.y, c.rect.w, c.rect.h, flags);
   }
   if (dwp) EndDeferWindowPos(dwp);
   // The video area starts inside the name row: it stays below the row's
   // labels, which keep their text whole.
-  SetWindowPos(item(IDC_VIDEO_PICTURE), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (int id : {IDC_VIDEO_PICTURE, IDC_MEDIA_PLAYER})
+    if (HWND area = item(id)) SetWindowPos(area, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   lastVideoHeight_ = a.videoHeight;
   largeIcons_ = a.largeIcons;
   SetDlgItemTextW(hwnd(), IDC_COMPACT_TOGGLE, expanded ? L"Min" : L"Max");
@@ -229,8 +321,8 @@ void CTolvViewWnd::Arrange() {
 }
 
 void CTolvViewWnd::SetAppearance(ColorRef from, ColorRef to) {
-  appearanceColorFrom = from;
-  appearanceColorTo = to;
+  appearanceColorFrom = static_cast<int>(from);
+  appearanceColorTo = static_cast<int>(to);
   RebuildGradient();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -238,7 +330,8 @@ void CTolvViewWnd::SetAppearance(ColorRef from, ColorRef to) {
 void CTolvViewWnd::RebuildGradient() {
   RECT rc;
   GetClientRect(hwnd(), &rc);
-  const GradientBitmap g = MakeGradient(rc.right, rc.bottom, appearanceColorFrom, appearanceColorTo);
+  const GradientBitmap g = MakeGradient(rc.right, rc.bottom, static_cast<ColorRef>(appearanceColorFrom),
+                                         static_cast<ColorRef>(appearanceColorTo));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = g.width;
@@ -486,6 +579,71 @@ void CTolvViewWnd::setEditText(EditId edit, std::wstring_view text) {
 void CTolvViewWnd::setStopwatchIcon(bool running) {
   stopwatchRunning_ = running;
   InvalidateRect(item(IDC_STOPWATCH_START), nullptr, FALSE);
+}
+
+// ------------------------------------------------ player control and opening media
+
+void CTolvViewWnd::MapMediaMessages() {
+  messages_.onCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+  messages_.onCommand(ID_OPEN_REMOTE, [this] { ShowOpenRemote(); });
+}
+
+void CTolvViewWnd::CreatePlayerControl() {
+  if (!host_.Create(hwnd(), IDC_MEDIA_PLAYER)) {
+    // Playback stays with the stand-in: nothing can be opened.
+    if (auto log = spdlog::get("tolv"))
+      log->error("Error: the media player control could not be created (0x{:08X})",
+                 static_cast<unsigned long>(host_.error()));
+    return;
+  }
+  // Destroying the view: the medium's position is stored while the component still has it.
+  host_.beforeClose = [this] {
+    try {
+      if (view_) view_->SaveCurrentMediumPosition();
+    } catch (...) {
+    }
+  };
+  component_ = std::make_unique<CWMPPlayer4>(host_.player());
+  hosted_ = std::make_unique<CGapFillingPlayer>(*component_);
+  slot_.attach(hosted_.get());
+}
+
+void CTolvViewWnd::InitMediaOpening() {
+  if (settings_ && CreatePlaylistAndBookmarkWindows(*settings_, listFiles_)) {
+    opening_ = std::make_unique<CMediaOpening>(hwnd(), kProgramTitle, *settings_, *toolWindows_, [this] {
+      mediumShown_ = true;
+      Arrange();
+    });
+    view_->setOpenMediaPorts(opening_->ports());
+  }
+  openRemote_ = std::make_unique<CDlgOpenFileFromRemote>(
+      [this](const std::wstring& location) { view_->OpenMedia(location, true); });
+  openRemote_->CreateHidden(GetAncestor(hwnd(), GA_ROOT));
+}
+
+void CTolvViewWnd::OnFileOpen() {
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  try {
+    std::vector<wchar_t> name(2048, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = GetAncestor(hwnd(), GA_ROOT);
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = static_cast<DWORD>(name.size());
+    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
+    if (!GetOpenFileNameW(&ofn)) {
+      // Cancel is no error; a dialog that could not work (a name too long for the buffer) is.
+      if (CommDlgExtendedError() != 0) throw std::runtime_error("open dialog");
+      return;
+    }
+    view_->OpenMedia(name.data(), true);
+  } catch (...) {
+    boxes_->show(L"Error opening the file!", MessageIcon::Warning);
+  }
+}
+
+void CTolvViewWnd::ShowOpenRemote() {
+  if (openRemote_) openRemote_->Show();
 }
 
 // The go-to-time window has no template yet; the button leaves the player paused.

@@ -8,12 +8,14 @@
 
 #include "tolv/config/Settings.h"
 #include "tolv/config/files/ConfigurationFiles.h"
+#include "tolv/config/files/NamedConfigurationFile.h"
 #include "tolv/config/files/win32/ConfigDialogIds.h"
 #include "tolv/hotkeys/ChangeHotkeys.h"
 #include "tolv/hotkeys/Hotkeys.h"
 #include "tolv/hotkeys/win32/Win32KeyboardHook.h"
 #include "tolv/pedals/win32/Win32RawInput.h"
 #include "tolv/playback/win32/WindowPorts.h"
+#include "tolv/timestamps/win32/TimestampDialogs.h"
 
 namespace tolv {
 namespace {
@@ -335,11 +337,14 @@ void CDlgSettings::MapMessages() {
   messages_.onCommand(IDC_CONVERSIONS_MENU, [this] {
     if (CDlgConversions().DoModal(hwnd()) == IDOK) logic_->AfterConversionsDialog();
   });
+  // The timestamp dialogs save or reload the named configuration themselves.
   messages_.onCommand(IDC_AUTO_TIMESTAMPS_MENU, [this] {
-    if (links_.openAutoTimestamps) logic_->AfterNamedDialog(links_.openAutoTimestamps(hwnd()));
+    CNamedConfigurationFile configuration(files_);
+    CAutotimestampConfig(configuration).DoModal(hwnd());
   });
   messages_.onCommand(IDC_APPEARANCE_MENU, [this] {
-    if (links_.openTimestampAppearance) logic_->AfterNamedDialog(links_.openTimestampAppearance(hwnd()));
+    CNamedConfigurationFile configuration(files_);
+    CTimestampAppearance(configuration).DoModal(hwnd());
   });
   messages_.onCommand(IDC_SHORTCUTS_MENU, [this] {
     logic_->AfterShortcutsDialog(CDlgKeyboardShortcuts(files_).DoModal(hwnd()) == IDOK);

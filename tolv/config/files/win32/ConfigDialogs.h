@@ -131,9 +131,6 @@ class CDlgConversions : public CDialog {
 struct SettingsWindowLinks {
   std::function<void(bool)> setAlwaysOnTop;
   std::function<void(int from, int to)> applyColors;
-  // Dialogs of the timestamps: true when they end with OK; empty, the button does nothing.
-  std::function<bool(HWND owner)> openAutoTimestamps;
-  std::function<bool(HWND owner)> openTimestampAppearance;
   // The open-file dialog of "Open saved configurations"; empty, the system's.
   std::function<IOpenFileDialog&(HWND owner)> openFileDialog;
   GetKeyPressed::RawInputReader rawInputReader;

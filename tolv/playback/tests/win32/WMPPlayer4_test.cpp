@@ -16,37 +16,17 @@
 #include "testsupport/win32/WinTest.h"
 #include "tolv/config/Settings.h"
 #include "tolv/playback/TolvView.h"
+#include "tolv/playback/tests/win32/TestWav.h"
 #include "tolv/playback/win32/WMPPlayer4.h"
 
 namespace tolv {
 namespace {
 
-// 16-bit mono PCM, a quiet 440 Hz tone.
 std::wstring WriteWav(double seconds) {
-  const uint32_t rate = 8000;
-  const uint32_t samples = static_cast<uint32_t>(seconds * rate);
-  std::vector<int16_t> pcm(samples);
-  for (uint32_t i = 0; i < samples; ++i) pcm[i] = static_cast<int16_t>(3000 * std::sin(i * 2 * 3.14159265 * 440 / rate));
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   const std::wstring path = std::wstring(folder) + kit::uniqueName(L"tolv-wav") + L".wav";
-  std::ofstream out(std::filesystem::path(path), std::ios::binary);
-  auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-  const uint32_t bytes = samples * 2;
-  out.write("RIFF", 4);
-  u32(36 + bytes);
-  out.write("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  out.write("data", 4);
-  u32(bytes);
-  out.write(reinterpret_cast<const char*>(pcm.data()), bytes);
+  testing::WriteWavFile(path, seconds);
   return path;
 }
 

@@ -100,7 +100,7 @@ void FakeClipboard::Close() {
   isOpen = false;
 }
 
-unsigned FakeKeyboard::SendInput(const std::vector<tolv::KeyEvent>& events) {
+unsigned FakeKeyboard::SendInput(const std::vector<tolv::SyntheticKeyEvent>& events) {
   std::string call = "SendInput(";
   for (size_t i = 0; i < events.size(); ++i) {
     char key[16];

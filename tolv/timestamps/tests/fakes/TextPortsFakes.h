@@ -68,8 +68,8 @@ class FakeClipboard : public tolv::IClipboardPort {
 class FakeKeyboard : public tolv::IKeyboardPort {
  public:
   explicit FakeKeyboard(CallLog& log) : log_(log) {}
-  std::vector<std::vector<tolv::KeyEvent>> calls;
-  unsigned SendInput(const std::vector<tolv::KeyEvent>& events) override;
+  std::vector<std::vector<tolv::SyntheticKeyEvent>> calls;
+  unsigned SendInput(const std::vector<tolv::SyntheticKeyEvent>& events) override;
 
  private:
   CallLog& log_;

@@ -1,0 +1,26 @@
+// Templates and controls of the playlist and bookmark windows. Plain #defines:
+// the resource compiler reads this file as well as the C++ code.
+#pragma once
+
+#define IDD_PLAYLIST 2301
+#define IDD_BOOKMARKS 2302
+#define IDD_BOOKMARK_ADDED 2303
+#define IDD_BOOKMARK_TEXT 2304
+
+#define IDC_PLAYLIST_HINT 2401
+#define IDC_PLAYLIST_OPEN_FILE 2402
+#define IDC_PLAYLIST_CLEAR 2403
+#define IDC_PLAYLIST_DELETE 2404
+#define IDC_PLAYLIST_TOTAL_LABEL 2405
+#define IDC_PLAYLIST_TOTAL 2406
+#define IDC_PLAYLIST_LIST 2407
+
+#define IDC_BOOKMARK_LIST 2411
+#define IDC_BOOKMARK_ASK 2412
+#define IDC_BOOKMARK_KEEP_OPEN 2413
+#define IDC_BOOKMARK_DELETE 2414
+#define IDC_BOOKMARK_CLEAR 2415
+#define IDC_BOOKMARK_HELP 2416
+#define IDC_BOOKMARK_ADDED_TEXT 2417
+#define IDC_BOOKMARK_TEXT_EDIT 2418
+#define IDC_BOOKMARK_EDIT_CELL 2419
