@@ -46,7 +46,7 @@ void CenterOnDesktop(HWND window) {
 }
 
 // Help links are static texts drawn in blue.
-LRESULT LinkColor(CMessageMap&, HDC dc, HWND control, std::initializer_list<int> links) {
+LRESULT LinkColor(HDC dc, HWND control, std::initializer_list<int> links) {
   const int id = GetDlgCtrlID(control);
   for (int link : links)
     if (id == link) {
@@ -208,7 +208,7 @@ CDlgKeyboardShortcuts::CDlgKeyboardShortcuts(IDataFiles& files)
     Fill();
   });
   messages_.on(WM_CTLCOLORSTATIC, [this](WPARAM wParam, LPARAM lParam) {
-    return LinkColor(messages_, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), {IDC_SHORTCUTS_HELP});
+    return LinkColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), {IDC_SHORTCUTS_HELP});
   });
 }
 
@@ -238,7 +238,7 @@ void CDlgKeyboardShortcuts::OnOK() {
 DialogPhillipsWarning::DialogPhillipsWarning() : CDialog(IDD_PHILIPS_WARNING) {
   messages_.onControl(IDC_PHILIPS_DRIVERS_LINK, STN_CLICKED, [this] { OpenHelpPage(hwnd(), kHelpPhilips); });
   messages_.on(WM_CTLCOLORSTATIC, [this](WPARAM wParam, LPARAM lParam) {
-    return LinkColor(messages_, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+    return LinkColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
                      {IDC_PHILIPS_DRIVERS_LINK});
   });
 }
@@ -362,7 +362,7 @@ void CDlgSettings::MapMessages() {
   for (const auto& [id, address] : links)
     messages_.onControl(id, STN_CLICKED, [this, address = address] { OpenHelpPage(hwnd(), address); });
   messages_.on(WM_CTLCOLORSTATIC, [this](WPARAM wParam, LPARAM lParam) {
-    return LinkColor(messages_, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+    return LinkColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
                      {IDC_RXPX_HELP, IDC_OFFSET_HELP, IDC_CONFIGURATIONS_HELP, IDC_WORD_CLIPBOARD_HELP,
                       IDC_GRUNDIG_LINK, IDC_BUY_PEDAL_LINK});
   });
