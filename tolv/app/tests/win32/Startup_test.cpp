@@ -4,6 +4,7 @@
 // folder of its own (configuration files beside the program, log.txt in the
 // working directory).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/config/win32/Win32DataFiles.h"
 #include "tolv/hotkeys/Hotkeys.h"
+#include "tolv/playback/tests/win32/TestWav.h"
 
 namespace tolv {
 namespace {
@@ -299,7 +301,8 @@ class HotkeyStartupTest : public StartupTest {
     StartupTest::SetUp();
     const DWORD one = 1;
     SetDontShowKLCodecMsg(&one);
-    Start(L"");
+    BeforeStart();
+    Start(startArgs);
     WaitForFrame();
     SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     const std::wstring typistClass = kit::uniqueName(L"StartupTypist");
@@ -331,10 +334,56 @@ class HotkeyStartupTest : public StartupTest {
     ASSERT_TRUE(kit::waitFor([&] { return logHas(L"U5A"); }, 10000)) << Narrow(keyLog());
   }
 
+  virtual void BeforeStart() {}
+
+  std::wstring startArgs;
   kit::Child typist;
   HWND editor = nullptr;
   HWND edit = nullptr;
 };
+
+// A recording is loaded and played in the toggle mode: F1 typed in the editor
+// pauses and resumes it.
+class PlayingHotkeyTest : public HotkeyStartupTest {
+ protected:
+  void BeforeStart() override {
+    ResetConfigurationToFirstStart();
+    playMode = PlayModeToggle;
+    ASSERT_TRUE(Files().createFolder(ConfigurationFolderPath(Files())));
+    SaveMainConfiguration(Files());
+    ResetConfigurationToFirstStart();
+    testing::WriteWavFile(folder + L"dictation.wav", 60);
+    startArgs = L"\"" + folder + L"dictation.wav\"";
+  }
+  int SliderPosition() {
+    HWND form = FindWindowExW(frame, nullptr, L"#32770", nullptr);
+    DWORD_PTR pos = 0;
+    SendMessageTimeoutW(GetDlgItem(form, IDC_POSITION_SLIDER), TBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &pos);
+    return static_cast<int>(pos);
+  }
+  bool Advances() {
+    const int start = SliderPosition();
+    return kit::waitFor([&] { return SliderPosition() >= start + 2; }, 8000);
+  }
+  // Still for a while: no step in a second and a half.
+  bool StandsStill() {
+    SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    const int at = SliderPosition();
+    Sleep(1500);
+    return SliderPosition() == at;
+  }
+};
+
+TEST_F(PlayingHotkeyTest, PlayKeyInAnotherProgramPausesAndResumesWithNeitherEdgeReachingIt) {
+  ASSERT_TRUE(Advances()) << "the command line's recording plays";
+  typeAndSettle(VK_F1);
+  EXPECT_TRUE(StandsStill()) << "F1 paused";
+  PostMessageW(editor, kTypeKey, VK_F1, 0);
+  PostMessageW(editor, kTypeKey, VK_F1, 1);
+  EXPECT_TRUE(Advances()) << "F1 resumed";
+  EXPECT_FALSE(logHas(L"D70")) << Narrow(keyLog());
+  EXPECT_FALSE(logHas(L"U70")) << Narrow(keyLog());
+}
 
 TEST_F(HotkeyStartupTest, PlayKeyReachesTheEditorWithNeitherEdge) {
   typeAndSettle(VK_F1);
