@@ -1,5 +1,8 @@
 #include "tolv/config/files/ConfigurationFiles.h"
 
+#include <optional>
+#include <string_view>
+
 #include "tolv/config/Archive.h"
 #include "tolv/config/Settings.h"
 #include "tolv/hotkeys/Hotkeys.h"
@@ -173,6 +176,13 @@ std::wstring NamedConfigurationPath(IDataFiles& files, const std::wstring& name)
   return ConfigurationFolderPath(files) + name;
 }
 
+bool IsPlainConfigurationName(const std::wstring& name) {
+  if (name.empty() || name.find_first_not_of(L". ") == std::wstring::npos) return false;
+  for (wchar_t c : name)
+    if (c < 32 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
+  return true;
+}
+
 bool ReadNamedConfigurationFields(std::span<const uint8_t> bytes) {
   FieldReader in(bytes);
   NamedFields(in);
@@ -201,7 +211,10 @@ void ResetConfigurationToFirstStart() {
 }
 
 bool LoadNamedConfiguration(IDataFiles& files) {
-  const auto bytes = files.readFile(NamedConfigurationPath(files, CurrentName()), kMaxConfigurationFileBytes);
+  // A name that would leave the folder (a damaged or edited tolv3.cfg) reads as missing.
+  const bool plain = IsPlainConfigurationName(CurrentName());
+  const auto bytes =
+      plain ? files.readFile(NamedConfigurationPath(files, CurrentName()), kMaxConfigurationFileBytes) : std::nullopt;
   const bool ok = bytes && ReadNamedConfigurationFields(*bytes);
   // The stored patterns are never trusted: they follow from the fields.
   RebuildPatterns();
@@ -215,6 +228,7 @@ bool LoadNamedConfiguration(IDataFiles& files) {
 }
 
 void SaveNamedConfiguration(IDataFiles& files) {
+  if (!IsPlainConfigurationName(CurrentName())) return;
   const std::wstring path = NamedConfigurationPath(files, CurrentName());
   files.replaceFile(path, WriteNamedConfigurationFields());
 }

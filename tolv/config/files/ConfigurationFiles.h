@@ -27,6 +27,11 @@ extern const wchar_t* const kDefaultConfigurationName;   // "DEFAULT"
 std::wstring MainConfigurationPath(IDataFiles& files);
 std::wstring ConfigurationFolderPath(IDataFiles& files);
 std::wstring NamedConfigurationPath(IDataFiles& files, const std::wstring& name);
+// A name that stays a plain file of the Configuration folder: not empty, none of
+// \ / : * ? " < > | or control characters, and not only dots and spaces (".."
+// would climb out of the folder). A name read from a file that fails this is
+// never used as a path.
+bool IsPlainConfigurationName(const std::wstring& name);
 
 // Reads tolv3.cfg and, half-way through, the current named configuration. A
 // missing, short or unreadable file keeps what was read, is written again at

@@ -12,6 +12,8 @@ const wchar_t* const kRestoreConfigurationQuestion =
     L"Are you sure you want to restore the default configuration settings?";
 const wchar_t* const kEmptyConfigurationNameMessage = L"Name can not be empty!";
 const wchar_t* const kOpenConfigurationFailedMessage = L"Error opening the file!";
+const wchar_t* const kConfigurationNameNotPlainMessage =
+    L"A configuration name cannot contain any of the characters \\ / : * ? \" < > | and cannot be made of dots only.";
 const wchar_t* const CTimestampCfgSaveAs::kTitle = L"Save current configuration file";
 const wchar_t* const CTimestampCfgSaveAs::kPrompt = L"Save current configuration as:";
 
@@ -28,6 +30,10 @@ bool RestoreDefaultConfiguration(IDataFiles& files, IMessageBoxPort& messages, I
 bool CTimestampCfgSaveAs::OnOk(const std::wstring& name) {
   if (name.empty()) {
     messages_.Show(kEmptyConfigurationNameMessage, MessageBoxKind::Information);
+    return false;
+  }
+  if (!IsPlainConfigurationName(name)) {
+    messages_.Show(kConfigurationNameNotPlainMessage, MessageBoxKind::Information);
     return false;
   }
   currentConfigurationName = name;

@@ -35,6 +35,7 @@ class IOpenFileDialog {
 extern const wchar_t* const kRestoreConfigurationQuestion;
 extern const wchar_t* const kEmptyConfigurationNameMessage;
 extern const wchar_t* const kOpenConfigurationFailedMessage;
+extern const wchar_t* const kConfigurationNameNotPlainMessage;
 
 // After a Yes: keyboard shortcuts 1-5 from the defaults, the default timestamp
 // style and no interval or paragraph timestamps, all saved as "DEFAULT".
@@ -52,7 +53,8 @@ class CTimestampCfgSaveAs {
 
   // OK with the typed name, taken as it stands and used as the file name; an
   // existing configuration of that name is overwritten. False when the name is
-  // empty: the message is shown and the dialog stays open.
+  // empty, or would not stay a file of the Configuration folder (path
+  // characters, ".."): the message is shown and the dialog stays open.
   bool OnOk(const std::wstring& name);
 
  private:

@@ -334,3 +334,34 @@ TEST_F(MainWindowTest, SplashGoesAfterTwoSecondsAndTheAboutBoxShowsTheVersion) {
 
 }  // namespace
 }  // namespace tolv
+
+namespace tolv {
+namespace {
+
+// "&Settings" of the menu opens the settings dialog over the frame; "Always
+// on top" reaches the frame, and Cancel of the dialog takes it back.
+TEST_F(MainWindowTest, SettingsMenuOpensTheSettingsDialog) {
+  Start(L"");
+  PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_SETTINGS, 0), 0);
+  HWND settings = nullptr;
+  ASSERT_TRUE(kit::waitFor([&] { return (settings = FindTopLevel(pid, L"#32770", L"Settings")) != nullptr; }, 5000));
+  EXPECT_EQ(GetWindow(settings, GW_OWNER), frame);
+  HWND onTop = nullptr;
+  EnumChildWindows(
+      settings,
+      [](HWND w, LPARAM p) -> BOOL {
+        if (Text(w) != L"Always on top") return TRUE;
+        *reinterpret_cast<HWND*>(p) = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&onTop));
+  ASSERT_NE(onTop, nullptr);
+  PostMessageW(onTop, BM_CLICK, 0, 0);
+  ASSERT_TRUE(kit::waitFor([&] { return SendMessageW(onTop, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  PostMessageW(settings, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  EXPECT_TRUE(kit::waitFor([&] { return !IsWindow(settings); }, 5000));
+  EXPECT_EQ(GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+}  // namespace
+}  // namespace tolv

@@ -5,6 +5,9 @@
 #include "tolv/app/FrameSizing.h"
 #include "tolv/app/resource.h"
 #include "tolv/app/win32/frame/Dialogs.h"
+#include "tolv/config/Settings.h"
+#include "tolv/config/files/win32/ConfigDialogs.h"
+#include "tolv/config/win32/Win32DataFiles.h"
 
 namespace tolv {
 namespace {
@@ -146,6 +149,19 @@ void CMainFrame::MapMessages() {
   });
   messages_.onCommand(ID_APP_ABOUT, [this] { CAboutDlg().DoModal(hwnd()); });
   messages_.onCommand(ID_APP_EXIT, [this] { SendMessageW(hwnd(), WM_CLOSE, 0, 0); });
+  // Settings: changes reach the frame while the dialog is open.
+  messages_.onCommand(ID_SETTINGS, [this] {
+    static Win32DataFiles ownFiles;
+    IDataFiles& files = view_.dataFiles() ? *view_.dataFiles() : ownFiles;
+    SettingsWindowLinks links;
+    links.setAlwaysOnTop = [this](bool onTop) { SetAlwaysOnTop(onTop); };
+    links.applyColors = [this](int from, int to) {
+      view_.SetAppearance(static_cast<ColorRef>(from), static_cast<ColorRef>(to));
+    };
+    CDlgSettings(files, std::move(links)).DoModal(hwnd());
+    // Once more without the dialog: Wine keeps an owner below its open dialog.
+    SetAlwaysOnTop(alwaysOnTop != 0);
+  });
 }
 
 void CMainFrame::LayoutChildren() {

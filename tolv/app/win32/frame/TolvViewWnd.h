@@ -52,6 +52,7 @@ class CTolvViewWnd : public CDialog, public ITolvForm {
   // --- start and end (ViewLifecycle.h) ---
   // Where the configuration is saved when the view is destroyed.
   void setDataFiles(IDataFiles* files) { dataFiles_ = files; }
+  IDataFiles* dataFiles() const { return dataFiles_; }
   // The framework's first showing of the view, after the document opened.
   void OnInitialUpdate(const std::wstring& commandLinePath);
   // Closing the frame, after StopTimers.

@@ -123,6 +123,45 @@ TEST_F(SavedConfigurations, SaveAs) {
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
+// A name is a file of the Configuration folder, never a path: nothing is written
+// anywhere, the name in force stays, and the dialog stays open with the reason.
+TEST_F(SavedConfigurations, SaveAsRefusesNamesThatLeaveTheFolder) {
+  Customise();
+  CTimestampCfgSaveAs dialog(files, messages, group);
+  for (const std::wstring name : {L"..", L".", L" . ", L"..\\..\\evil", L"../evil", L"sub\\name", L"C:evil",
+                                  L"a*b", L"a?b", L"a\"b", L"a<b", L"a>b", L"a|b", L"tab\tname"}) {
+    SCOPED_TRACE(::testing::PrintToString(name));
+    messages.shown.clear();
+    EXPECT_FALSE(dialog.OnOk(name));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kConfigurationNameNotPlainMessage);
+    EXPECT_EQ(currentConfigurationName, L"Client A");
+  }
+  EXPECT_EQ(files.replaces, 0);
+  EXPECT_TRUE(group.shownNames.empty());
+
+  // Dots and spaces inside a name are ordinary characters.
+  for (const std::wstring name : {L"v1.2", L"..hidden", L"Client. A"}) {
+    EXPECT_TRUE(dialog.OnOk(name));
+    EXPECT_TRUE(files.has(kFolder + name));
+  }
+}
+
+// A damaged or edited tolv3.cfg may carry any name: it is read as a missing
+// configuration and saved nowhere outside the folder.
+TEST_F(SavedConfigurations, AStoredNameThatLeavesTheFolderIsNeverAPath) {
+  const std::wstring outside = L"C:\\Tolv\\evil";
+  files.files[outside] = WriteNamedConfigurationFields();
+  currentConfigurationName = L"..\\evil";
+  EXPECT_FALSE(LoadNamedConfiguration(files));
+  EXPECT_EQ(currentConfigurationName, L"DEFAULT");
+
+  currentConfigurationName = L"..\\evil";
+  const int before = files.replaces;
+  SaveNamedConfiguration(files);
+  EXPECT_EQ(files.replaces, before);
+}
+
 TEST_F(SavedConfigurations, OpenLoadsTheNameFromTheConfigurationFolder) {
   // "Client A" is saved; then the typist goes back to the defaults.
   Customise();
