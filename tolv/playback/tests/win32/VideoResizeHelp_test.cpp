@@ -19,9 +19,16 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+// The window can be found before its controls exist: wait until the dialog
+// shows, which it does once they are all made.
 HWND FindHint() {
   HWND found = nullptr;
-  kit::waitFor([&] { return (found = FindWindowW(L"#32770", L"Help")) != nullptr; }, 10000);
+  kit::waitFor(
+      [&] {
+        found = FindWindowW(L"#32770", L"Help");
+        return found && IsWindowVisible(found) && GetDlgItem(found, IDOK);
+      },
+      20000);
   return found;
 }
 
