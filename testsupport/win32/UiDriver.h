@@ -86,6 +86,35 @@ inline std::wstring windowText(HWND w) {
   return text;
 }
 
+// A visible top-level window of the process with the class and, if given, the
+// title (read with WM_GETTEXT, so a hung window does not hold the test).
+inline HWND findTopLevel(DWORD pid, const wchar_t* className, const wchar_t* title = nullptr) {
+  struct Data {
+    DWORD pid;
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found;
+  } data{pid, className, title, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* d = reinterpret_cast<Data*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (owner != d->pid || !IsWindowVisible(w) || lstrcmpW(cls, d->className) != 0) return TRUE;
+        if (d->title) {
+          wchar_t text[1024] = {};
+          SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+          if (lstrcmpW(text, d->title) != 0) return TRUE;
+        }
+        d->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&data));
+  return data.found;
+}
+
 // Deletes the folder (path ends in a backslash) with everything in it.
 inline void removeFolder(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
@@ -112,19 +141,8 @@ inline std::wstring freshFolder(const std::wstring& stem) {
   return folder;
 }
 
-// The window's client area on the screen as a 24-bit BMP beside the test
-// program. (Wine reads its caption option when a process starts, so a test's
-// own windows have no drawn caption to show.)
-inline void screenshot(HWND w, const std::wstring& name) {
-  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  // A window of another thread paints when its queue runs dry.
-  if (GetWindowThreadProcessId(w, nullptr) != GetCurrentThreadId()) {
-    SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
-    Sleep(300);
-  }
-  RECT r{};
-  GetClientRect(w, &r);
-  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+// The screen rectangle as a 24-bit BMP beside the test program.
+inline void writeScreenBmp(RECT r, const std::wstring& name) {
   const int width = r.right - r.left, height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
@@ -154,6 +172,32 @@ inline void screenshot(HWND w, const std::wstring& name) {
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+}
+
+// The window's client area on the screen as a 24-bit BMP beside the test
+// program. (Wine reads its caption option when a process starts, so a test's
+// own windows have no drawn caption to show.)
+inline void screenshot(HWND w, const std::wstring& name) {
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // A window of another thread paints when its queue runs dry.
+  if (GetWindowThreadProcessId(w, nullptr) != GetCurrentThreadId()) {
+    SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    Sleep(300);
+  }
+  RECT r{};
+  GetClientRect(w, &r);
+  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  writeScreenBmp(r, name);
+}
+
+// The whole window of another process (frame and caption included) as a BMP,
+// once it has painted itself.
+inline void screenshotWindow(HWND w, const std::wstring& name) {
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+  RECT r{};
+  GetWindowRect(w, &r);
+  writeScreenBmp(r, name);
 }
 
 }  // namespace kit

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/win32/UiDriver.h"
 #include "testsupport/win32/WinTest.h"
 #include "tolv/app/Appearance.h"
 #include "tolv/app/SettingsStore.h"
@@ -35,69 +36,6 @@ std::wstring Text(HWND w) {
   wchar_t text[256] = {};
   SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
   return text;
-}
-
-struct FindData {
-  DWORD pid;
-  const wchar_t* className;
-  const wchar_t* title;
-  HWND found;
-};
-
-// A visible top-level window of the given process, class and (optional) title.
-HWND FindTopLevel(DWORD pid, const wchar_t* className, const wchar_t* title = nullptr) {
-  FindData data{pid, className, title, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* d = reinterpret_cast<FindData*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 64);
-        if (owner != d->pid || !IsWindowVisible(w) || lstrcmpW(cls, d->className) != 0) return TRUE;
-        if (d->title && Text(w) != d->title) return TRUE;
-        d->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&data));
-  return data.found;
-}
-
-// Writes the screen area of the window to a 24-bit BMP beside the test,
-// once the window has painted itself.
-void Screenshot(HWND w, const std::wstring& name) {
-  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
-  const RECT r = WindowRect(w);
-  const int width = Width(r), height = Height(r);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = (width * 3 + 3) & ~3u, size = stride * height;
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  FILE* f = _wfopen((kit::exeFolder() + name).c_str(), L"wb");
-  if (f) {
-    fwrite(&file, sizeof(file), 1, f);
-    fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, f);
-    fwrite(bits, 1, size, f);
-    fclose(f);
-  }
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -141,7 +79,7 @@ class MainWindowTest : public ::testing::Test {
   void Start(const std::wstring& args) {
     ASSERT_TRUE(child.start(L"tolv.exe", args));
     pid = GetProcessId(child.handle());
-    ASSERT_TRUE(kit::waitFor([&] { return (frame = FindTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 20000));
+    ASSERT_TRUE(kit::waitFor([&] { return (frame = kit::findTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 20000));
     ASSERT_TRUE(kit::waitFor([&] { return (form = FindWindowExW(frame, nullptr, L"#32770", nullptr)) != nullptr; },
                              5000));
   }
@@ -170,7 +108,7 @@ TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes)
   EXPECT_EQ(Text(Control(IDC_STOPWATCH_LABEL)), L"00:00:00");
   EXPECT_EQ(GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "\"Always on top\" is off";
   EXPECT_EQ(GetWindowLongPtrW(frame, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
-  Screenshot(frame, L"main-window.bmp");
+  kit::screenshotWindow(frame, L"main-window.bmp");
 
   // A medium is open: the player control holds the video area.
   // Collapse: the video area goes, the frame shrinks to 260 (the compact
@@ -191,7 +129,7 @@ TEST_F(MainWindowTest, ShowsTheFormWithALongNameShortenedAndTogglesCompactSizes)
     EXPECT_LE(r.bottom, compact.bottom) << id;
     EXPECT_LE(r.right, compact.right) << id;
   }
-  Screenshot(frame, L"main-window-compact.bmp");
+  kit::screenshotWindow(frame, L"main-window-compact.bmp");
 
   // Expand: the view grows by the new delta (no video in compact mode: 40),
   // at least to 330.
@@ -270,7 +208,7 @@ TEST_F(MainWindowTest, ClosingStoresThePlacementAndTheNextStartRestoresIt) {
   kit::Child second;
   ASSERT_TRUE(second.start(L"tolv.exe", L""));
   HWND again = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (again = FindTopLevel(GetProcessId(second.handle()), L"TolvMainFrame")); },
+  ASSERT_TRUE(kit::waitFor([&] { return (again = kit::findTopLevel(GetProcessId(second.handle()), L"TolvMainFrame")); },
                            20000));
   const RECT restored = WindowRect(again);
   EXPECT_EQ(Width(restored), Width(placed));
@@ -322,11 +260,11 @@ TEST_F(MainWindowTest, SplashGoesAfterTwoSecondsAndTheAboutBoxShowsTheVersion) {
   HWND splash = nullptr;
   ASSERT_TRUE(kit::waitFor([&] { return (splash = FindSplash(pid)) != nullptr; }, 20000));
   EXPECT_TRUE(kit::waitFor([&] { return !IsWindow(splash); }, 6000));
-  ASSERT_TRUE(kit::waitFor([&] { return (frame = FindTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 5000));
+  ASSERT_TRUE(kit::waitFor([&] { return (frame = kit::findTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 5000));
 
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0);
   HWND about = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (about = FindTopLevel(pid, L"#32770", L"About Tolv")) != nullptr; }, 5000));
+  ASSERT_TRUE(kit::waitFor([&] { return (about = kit::findTopLevel(pid, L"#32770", L"About Tolv")) != nullptr; }, 5000));
   EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_VERSION)), L"Tolv Version 4.3");
   PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(kit::waitFor([&] { return !IsWindow(about); }, 5000));
@@ -344,7 +282,7 @@ TEST_F(MainWindowTest, SettingsMenuOpensTheSettingsDialog) {
   Start(L"");
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_SETTINGS, 0), 0);
   HWND settings = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (settings = FindTopLevel(pid, L"#32770", L"Settings")) != nullptr; }, 5000));
+  ASSERT_TRUE(kit::waitFor([&] { return (settings = kit::findTopLevel(pid, L"#32770", L"Settings")) != nullptr; }, 5000));
   EXPECT_EQ(GetWindow(settings, GW_OWNER), frame);
   HWND onTop = nullptr;
   EnumChildWindows(

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "testsupport/win32/UiDriver.h"
 #include "testsupport/win32/WinTest.h"
 #include "tolv/app/resource.h"
 #include "tolv/playback/tests/win32/TestWav.h"
@@ -27,68 +28,6 @@ std::wstring Text(HWND w) {
   wchar_t text[512] = {};
   SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
   return text;
-}
-
-struct FindData {
-  DWORD pid;
-  const wchar_t* className;
-  const wchar_t* title;
-  HWND found;
-};
-
-// A visible top-level window of the process with that class and (optional) title.
-HWND FindTopLevel(DWORD pid, const wchar_t* className, const wchar_t* title = nullptr) {
-  FindData data{pid, className, title, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* d = reinterpret_cast<FindData*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 64);
-        if (owner != d->pid || !IsWindowVisible(w) || lstrcmpW(cls, d->className) != 0) return TRUE;
-        if (d->title && Text(w) != d->title) return TRUE;
-        d->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&data));
-  return data.found;
-}
-
-// The window's screen area as a 24-bit BMP beside the test.
-void Screenshot(HWND w, const std::wstring& name) {
-  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
-  RECT r{};
-  GetWindowRect(w, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = (width * 3 + 3) & ~3u, size = stride * height;
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  if (FILE* f = _wfopen((kit::exeFolder() + name).c_str(), L"wb")) {
-    fwrite(&file, sizeof(file), 1, f);
-    fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, f);
-    fwrite(bits, 1, size, f);
-    fclose(f);
-  }
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
 }
 
 class OpenMediaTest : public ::testing::Test {
@@ -121,7 +60,7 @@ class OpenMediaTest : public ::testing::Test {
     child = std::make_unique<kit::Child>();
     ASSERT_TRUE(child->start(L"tolv.exe", args));
     pid = GetProcessId(child->handle());
-    ASSERT_TRUE(kit::waitFor([&] { return (frame = FindTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 20000));
+    ASSERT_TRUE(kit::waitFor([&] { return (frame = kit::findTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 20000));
     ASSERT_TRUE(kit::waitFor([&] { return (form = FindWindowExW(frame, nullptr, L"#32770", nullptr)) != nullptr; },
                              5000));
   }
@@ -163,7 +102,7 @@ class OpenMediaTest : public ::testing::Test {
 TEST_F(OpenMediaTest, CommandLinePathPlaysItsPositionIsStoredOnCloseAndTheNextOpenResumesThere) {
   Start(L"\"" + wav + L"\"");
   ExpectPlaying();
-  Screenshot(frame, L"main-window-medium.bmp");
+  kit::screenshotWindow(frame, L"main-window-medium.bmp");
   const int reached = SliderPosition();
   Close();
   const DWORD stored = StoredPosition(L"my talk.wav");
@@ -181,13 +120,13 @@ TEST_F(OpenMediaTest, TheRemoteWindowShowsEmptyOpensOnOkAndHides) {
   Start(L"");
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_OPEN_REMOTE, 0), 0);
   HWND remote = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (remote = FindTopLevel(pid, L"#32770", L"Open Remote File")) != nullptr; },
+  ASSERT_TRUE(kit::waitFor([&] { return (remote = kit::findTopLevel(pid, L"#32770", L"Open Remote File")) != nullptr; },
                            5000));
   EXPECT_EQ(Text(GetDlgItem(remote, IDC_REMOTE_GROUP)), L"Type Location of Remote File");
   EXPECT_EQ(Text(GetDlgItem(remote, IDC_REMOTE_CLICK)), L"and click Opening Files.");
   HWND location = GetDlgItem(remote, IDC_REMOTE_LOCATION);
   EXPECT_EQ(Text(location), L"");
-  Screenshot(remote, L"open-remote-file.bmp");
+  kit::screenshotWindow(remote, L"open-remote-file.bmp");
 
   // Cancel hides it; shown again, the location is empty again.
   SendMessageW(location, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"http://host/x.mp3"));
@@ -215,7 +154,7 @@ TEST_F(OpenMediaTest, TheMenuDialogOpensTheChosenFile) {
   Start(L"");
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
   HWND dialog = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (dialog = FindTopLevel(pid, L"#32770", L"Open")) != nullptr; }, 10000));
+  ASSERT_TRUE(kit::waitFor([&] { return (dialog = kit::findTopLevel(pid, L"#32770", L"Open")) != nullptr; }, 10000));
   HWND readOnly = GetDlgItem(dialog, chx1);
   EXPECT_TRUE(!readOnly || !IsWindowVisible(readOnly)) << "the read-only box is hidden";
   HWND name = GetDlgItem(dialog, cmb13);
@@ -243,12 +182,12 @@ TEST_F(OpenMediaTest, WithoutTheComponentTheFormKeepsThePlaceholderAndAnOpenFail
   EXPECT_TRUE(IsWindowVisible(Control(IDC_VIDEO_PICTURE)));
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_OPEN_REMOTE, 0), 0);
   HWND remote = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (remote = FindTopLevel(pid, L"#32770", L"Open Remote File")) != nullptr; },
+  ASSERT_TRUE(kit::waitFor([&] { return (remote = kit::findTopLevel(pid, L"#32770", L"Open Remote File")) != nullptr; },
                            5000));
   SendMessageW(GetDlgItem(remote, IDC_REMOTE_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wav.c_str()));
   PostMessageW(remote, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   HWND box = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (box = FindTopLevel(pid, L"#32770", L"Tolv")) != nullptr; }, 5000));
+  ASSERT_TRUE(kit::waitFor([&] { return (box = kit::findTopLevel(pid, L"#32770", L"Tolv")) != nullptr; }, 5000));
   EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)), L"Error opening the file! ");
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(kit::waitFor([&] { return !IsWindow(box); }, 5000));

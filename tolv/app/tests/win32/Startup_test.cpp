@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/win32/UiDriver.h"
 #include "testsupport/win32/WinTest.h"
 #include "tolv/app/resource.h"
 #include "tolv/app/win32/StartupNoticeIds.h"
@@ -35,30 +36,6 @@ std::wstring Text(HWND w) {
 }
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
-// A visible top-level window of the process with the class and, if given, the title.
-HWND FindTopLevel(DWORD pid, const wchar_t* className, const wchar_t* title = nullptr) {
-  struct Data {
-    DWORD pid;
-    const wchar_t* className;
-    const wchar_t* title;
-    HWND found;
-  } data{pid, className, title, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* d = reinterpret_cast<Data*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 64);
-        if (owner != d->pid || !IsWindowVisible(w) || lstrcmpW(cls, d->className) != 0) return TRUE;
-        if (d->title && Text(w) != d->title) return TRUE;
-        d->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&data));
-  return data.found;
-}
 
 void SetDontShowKLCodecMsg(const DWORD* value) {
   HKEY key = nullptr;
@@ -102,29 +79,11 @@ std::string MessageOf(const std::string& line) {
   return end == std::string::npos ? line : line.substr(end + 2);
 }
 
-// Deletes a folder (path ends in a backslash) with everything in it.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(folder + name + L"\\");
-      else
-        DeleteFileW((folder + name).c_str());
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder = kit::exeFolder() + kit::uniqueName(L"tolv_run") + L"\\";
-    RemoveTree(folder);  // left by an earlier run that ended early
+    kit::removeFolder(folder);  // left by an earlier run that ended early
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     for (const wchar_t* file : {L"tolv.exe", L"cfgmgr32.dll", L"setupapi.dll"})
       ASSERT_TRUE(CopyFileW((kit::exeFolder() + file).c_str(), (folder + file).c_str(), FALSE)) << Narrow(file);
@@ -140,7 +99,7 @@ class StartupTest : public ::testing::Test {
       CloseHandle(process);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quenmark\\Tolv");
-    RemoveTree(folder);
+    kit::removeFolder(folder);
   }
 
   // Starts the copy with the arguments, working directory = its folder.
@@ -156,7 +115,7 @@ class StartupTest : public ::testing::Test {
     pid = pi.dwProcessId;
   }
   void WaitForFrame() {
-    ASSERT_TRUE(kit::waitFor([&] { return (frame = FindTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 20000));
+    ASSERT_TRUE(kit::waitFor([&] { return (frame = kit::findTopLevel(pid, L"TolvMainFrame")) != nullptr; }, 20000));
   }
   // Exit code, -1 on time-out.
   long WaitForExit(DWORD ms) {
@@ -192,9 +151,9 @@ const std::string kCodecRecord = "theApp.GetProfileIntW(_T(\"Settings\"), _T(\"D
 TEST_F(StartupTest, FirstStartLogsAndShowsTheCodecNoticeWhoseBoxStoresItsStateAtOnce) {
   Start(L"");
   HWND notice = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (notice = FindTopLevel(pid, L"#32770", L"KL Codec")) != nullptr; }, 20000));
+  ASSERT_TRUE(kit::waitFor([&] { return (notice = kit::findTopLevel(pid, L"#32770", L"KL Codec")) != nullptr; }, 20000));
   // The notice comes after the main frame and its view.
-  EXPECT_NE(FindTopLevel(pid, L"TolvMainFrame"), nullptr);
+  EXPECT_NE(kit::findTopLevel(pid, L"TolvMainFrame"), nullptr);
   EXPECT_EQ(LogMessages(), std::vector<std::string>{kCodecRecord});
   EXPECT_NE(Text(GetDlgItem(notice, IDC_NOTICE_TEXT)).find(L"We strongly recommend you install KL Codec"),
             std::wstring::npos);
@@ -220,7 +179,7 @@ TEST_F(StartupTest, FirstStartLogsAndShowsTheCodecNoticeWhoseBoxStoresItsStateAt
   WaitForFrame();
   // The form's initialisation and any notice come before this answers.
   SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-  EXPECT_EQ(FindTopLevel(pid, L"#32770", L"KL Codec"), nullptr);
+  EXPECT_EQ(kit::findTopLevel(pid, L"#32770", L"KL Codec"), nullptr);
   EXPECT_EQ(LogMessages(), std::vector<std::string>{kCodecRecord});
 }
 
@@ -232,12 +191,12 @@ TEST_F(StartupTest, StoredDontShowOfZeroShowsTheNoticeAndOneDoesNot) {
     WaitForFrame();
     if (stored == 0) {
       HWND notice = nullptr;
-      ASSERT_TRUE(kit::waitFor([&] { return (notice = FindTopLevel(pid, L"#32770", L"KL Codec")) != nullptr; }, 10000));
+      ASSERT_TRUE(kit::waitFor([&] { return (notice = kit::findTopLevel(pid, L"#32770", L"KL Codec")) != nullptr; }, 10000));
       EXPECT_EQ(LogMessages(), std::vector<std::string>{kCodecRecord});
       PostMessageW(notice, WM_COMMAND, IDOK, 0);
     } else {
       SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-      EXPECT_EQ(FindTopLevel(pid, L"#32770", L"KL Codec"), nullptr);
+      EXPECT_EQ(kit::findTopLevel(pid, L"#32770", L"KL Codec"), nullptr);
       EXPECT_TRUE(LogMessages().empty());
     }
     Close();
@@ -252,11 +211,11 @@ TEST_F(StartupTest, MissingCommandLinePathEndsTheProgramAfterTheFrameworksMessag
   const std::wstring missing = folder + L"no such file.wav";
   Start(L"\"" + missing + L"\"");
   HWND box = nullptr;
-  ASSERT_TRUE(kit::waitFor([&] { return (box = FindTopLevel(pid, L"#32770", L"Tolv")) != nullptr; }, 20000));
+  ASSERT_TRUE(kit::waitFor([&] { return (box = kit::findTopLevel(pid, L"#32770", L"Tolv")) != nullptr; }, 20000));
   const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
   EXPECT_NE(text.find(missing), std::wstring::npos) << Narrow(text);
   EXPECT_NE(text.find(L"Cannot find this file."), std::wstring::npos) << Narrow(text);
-  EXPECT_EQ(FindTopLevel(pid, L"TolvMainFrame"), nullptr) << "no main window is ever shown";
+  EXPECT_EQ(kit::findTopLevel(pid, L"TolvMainFrame"), nullptr) << "no main window is ever shown";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(WaitForExit(10000), 1);
   EXPECT_EQ(LogMessages(), std::vector<std::string>{"!ProcessShellCommand(cmdInfo)"});
