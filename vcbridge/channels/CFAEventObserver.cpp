@@ -25,7 +25,7 @@ void storeWord(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
-CFAEventObserver::CFAEventObserver() {
+CFAEventObserver::CFAEventObserver() : stopEvent_(kernel().createEvent(L"", true, false, Security::Default)) {
   try {
     segment_.reset(new SharedMemory_CFA());
     view_ = segment_->view();
@@ -36,7 +36,21 @@ CFAEventObserver::CFAEventObserver() {
   }
 }
 
-CFAEventObserver::~CFAEventObserver() { waitForThreadEnd(); }
+CFAEventObserver::~CFAEventObserver() {
+  waitForThreadEnd();
+  std::lock_guard<std::mutex> g(stopLock_);
+  if (readsHeld_ && VirtualChannel_CFA::exists()) VirtualChannel_CFA::get()->releaseReads();
+}
+
+void CFAEventObserver::stop() {
+  std::lock_guard<std::mutex> g(stopLock_);
+  setRunning(false);
+  if (!readsHeld_ && VirtualChannel_CFA::exists()) {
+    VirtualChannel_CFA::get()->holdReads();
+    readsHeld_ = true;
+  }
+  if (!stopEvent_.isNull()) kernel().setEvent(stopEvent_.get());
+}
 
 void CFAEventObserver::run() {
   if (!view_) {
@@ -49,11 +63,21 @@ void CFAEventObserver::run() {
     responseEvent_.reset(kernel().createEvent(L"VARNETH_DSS_SMEM_CFA_RESPONCE", false, false, Security::Default));
     // Without its events the loop could only spin; treat it as a thread failure.
     if (requestEvent_.isNull() || responseEvent_.isNull()) throw Exception(DSSVCERR_EVENT_FAILED);
+    if (stopEvent_.isNull()) throw Exception(DSSVCERR_EVENT_FAILED);
+    const Handle request[2] = {requestEvent_.get(), stopEvent_.get()};
+    const Handle mutex[2] = {segment_->mutex(), stopEvent_.get()};
+    uint32_t which = 0;
     while (isRunning()) {
-      WaitResult w = kernel().wait(requestEvent_.get(), 1000);
+      WaitResult w = kernel().waitAny(request, 2, 1000, &which);
       if (w == WaitResult::Timeout) continue;
       if (w != WaitResult::Signaled) throw Exception(DSSVCERR_EVENT_FAILED);
-      kernel().wait(segment_->mutex(), kInfinite);
+      if (which != 0) break;  // stopped
+      // An application may keep the mutex for ever; a stop must not wait for it.
+      if (mutex[0]) {
+        w = kernel().waitAny(mutex, 2, kInfinite, &which);
+        if (w != WaitResult::Signaled) throw Exception(DSSVCERR_EVENT_FAILED);
+        if (which != 0) break;
+      }
       try {
         processRequest();
       } catch (...) {

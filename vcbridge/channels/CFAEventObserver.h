@@ -2,6 +2,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <cstdint>
+#include <mutex>
 
 #include "vcbridge/core/Handle.h"
 #include "vcbridge/core/Singleton.h"
@@ -32,20 +33,28 @@ class CFAEventObserver : public Singleton<CFAEventObserver>, public WorkerThread
   CFAEventObserver();
   ~CFAEventObserver() override;
 
-  virtual void stop() { setRunning(false); }
+  // Clears the running flag and cancels the CFA channel's reads: the loop
+  // ends at once, also from inside a long read or a wait for the segment's
+  // mutex, which an application may hold for ever.
+  virtual void stop();
   bool hasSegment() const { return view_ != nullptr; }
+  // Carries out the request the segment holds now (the caller holds the
+  // segment's mutex); what the loop does after each request event.
+  void processRequest();
 
  protected:
   void run() override;
 
  private:
-  void processRequest();
   void doRead();
   void doWrite();
   void doRefresh();
 
   KernelHandle requestEvent_;
   KernelHandle responseEvent_;
+  KernelHandle stopEvent_;  // set by stop(): ends the loop's waits
+  std::mutex stopLock_;
+  bool readsHeld_ = false;  // guarded by stopLock_
   boost::shared_ptr<SharedMemory_CFA> segment_;
   uint8_t* view_ = nullptr;
 };

@@ -13,6 +13,12 @@ namespace vcb {
 namespace {
 constexpr const char* kClass = "VCB\tChunkAssembler";
 
+// Whether two packets are routed alike: the same answer for the same application.
+bool sameRouting(const PacketHeader& a, const PacketHeader& b) {
+  return a.command == b.command && a.replyWindow == b.replyWindow && a.segmentKeyA == b.segmentKeyA &&
+         a.segmentKeyB == b.segmentKeyB;
+}
+
 // Marks bytes [begin, end) as present; returns how many were not before.
 uint32_t markPresent(std::vector<uint64_t>& bits, uint32_t begin, uint32_t end) {
   uint32_t added = 0;
@@ -132,6 +138,14 @@ boost::shared_ptr<CBinary> ChunkAssembler::AddPacket(const CBinary& buffer, uint
     it = partials_.end();
   }
 
+  if (it != partials_.end() && !sameRouting(it->first, h))
+    return refuse(Fault::OtherRouting,
+                  "fragment refused: sequenceNo %u, [%u, %u] for command %u, window 0x%08X, segment %u_%u; "
+                  "the message is for command %u, window 0x%08X, segment %u_%u",
+                  h.sequenceNo, h.fragmentFirst, h.fragmentLast, h.command, h.replyWindow, h.segmentKeyA,
+                  h.segmentKeyB, it->first.command, it->first.replyWindow, it->first.segmentKeyA,
+                  it->first.segmentKeyB);
+
   Partial fresh;
   Partial* p = nullptr;
   if (it != partials_.end()) {
@@ -139,6 +153,7 @@ boost::shared_ptr<CBinary> ChunkAssembler::AddPacket(const CBinary& buffer, uint
   } else {
     fresh.sequenceNo = h.sequenceNo;
     fresh.dataLength = h.dataLength;
+    fresh.first = h;
     fresh.message.reset(new CBinary(PacketHeader::kSize + h.dataLength));
     fresh.message->write(0, buffer.data(), PacketHeader::kSize);
     fresh.present.assign((h.dataLength + 63) / 64, 0);
@@ -163,6 +178,10 @@ boost::shared_ptr<CBinary> ChunkAssembler::AddPacket(const CBinary& buffer, uint
     keepWithinBounds();
   }
   return nullptr;
+}
+
+void ChunkAssembler::Restart() {
+  while (!partials_.empty()) drop(0, "the connection it came on has ended");
 }
 
 boost::shared_ptr<CBinary> ChunkAssembler::refuse(Fault fault, const char* format, ...) {

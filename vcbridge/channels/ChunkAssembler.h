@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "vcbridge/channels/PacketHeader.h"
 #include "vcbridge/ipc/CBinary.h"
 
 namespace vcb {
@@ -40,6 +41,7 @@ class ChunkAssembler {
     RangeOutside,      // fragmentLast > dataLength
     TooLong,           // dataLength larger than any segment takes
     TruncatedData,     // fewer bytes read than header plus the range claims
+    OtherRouting,      // a later fragment names another command, window or segment than the first
   };
 
   ChunkAssembler() = default;
@@ -75,6 +77,9 @@ class ChunkAssembler {
   // packet was refused. Repeated bytes are stored again but counted once.
   boost::shared_ptr<CBinary> AddPacket(const CBinary& buffer, uint32_t bytesRead);
   Fault lastFault() const { return lastFault_; }
+  // A new connection begins: what the old one left unfinished is dropped
+  // (logged), so none of it can complete a message of the new connection.
+  void Restart();
   size_t partialCount() const { return partials_.size(); }
   size_t partialBytes() const { return partialBytes_; }
 
@@ -82,6 +87,7 @@ class ChunkAssembler {
   struct Partial {
     uint32_t sequenceNo = 0;
     uint32_t dataLength = 0;
+    PacketHeader first;  // header of the packet that began it: its routing fields
     boost::shared_ptr<CBinary> message;  // header of its first packet, data at 44
     uint32_t received = 0;               // distinct data bytes present
     std::vector<uint64_t> present;       // one bit per data byte

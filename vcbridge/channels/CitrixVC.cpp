@@ -31,6 +31,33 @@ std::unique_ptr<IWfApiLibrary> loadLogged(const WfApiLoader& load, const void* s
 // A faulty library must not make a caller read past its own buffer.
 uint32_t bounded(uint32_t reported, uint32_t capacity) { return std::min(reported, capacity); }
 
+bool isTimeout(uint32_t error) { return error == kWaitTimeout || error == kErrorIoIncomplete; }
+
+// One read of up to timeoutMs, made of slices of at most kCitrixReadSliceMs
+// with a look at the cancellation before each. A slice that times out is
+// followed by the next until the time-out is used up (kInfinite: never).
+bool slicedRead(wfapi::ReadFn read, void* channel, const std::atomic<bool>& cancelled,
+                uint32_t timeoutMs, CBinary& buffer, uint32_t& bytesRead) {
+  const uint32_t start = kernel().tickCount();
+  for (;;) {
+    if (cancelled) {
+      kernel().setLastError(kErrorOperationAborted);
+      return false;
+    }
+    uint32_t slice = kCitrixReadSliceMs;
+    if (timeoutMs != kInfinite) {
+      const uint32_t spent = kernel().tickCount() - start;
+      slice = spent >= timeoutMs ? 0 : std::min(kCitrixReadSliceMs, timeoutMs - spent);
+    }
+    uint32_t got = 0;
+    if (read(channel, slice, reinterpret_cast<char*>(buffer.data()), buffer.size(), &got) != 0) {
+      bytesRead = bounded(got, buffer.size());
+      return true;
+    }
+    if (slice == 0 || !isTimeout(kernel().lastError())) return false;
+  }
+}
+
 }  // namespace
 
 // ---- CitrixVC -------------------------------------------------------------
@@ -84,11 +111,7 @@ bool CitrixVC::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs) {
     log::Error("[0x%08X]\t%s\t%s\tVirtualChannel is not open", log::Addr(this), kDss, "Read");
     return false;
   }
-  uint32_t got = 0;
-  bool ok = wfRead_(channel_, timeoutMs, reinterpret_cast<char*>(buffer.data()), buffer.size(),
-                    &got) != 0;
-  bytesRead = bounded(got, buffer.size());
-  return ok;
+  return slicedRead(wfRead_, channel_, cancelled_, timeoutMs, buffer, bytesRead);
 }
 
 bool CitrixVC::Write(const CBinary& message) {
@@ -146,6 +169,7 @@ CitrixVC_CFA::CitrixVC_CFA(const WfApiLoader& load)
   wfQuery_ = resolve<wfapi::QueryFn>(l, "WFVirtualChannelQuery");
   wfPurgeInput_ = resolve<wfapi::PurgeFn>(l, "WFVirtualChannelPurgeInput");
   wfPurgeOutput_ = resolve<wfapi::PurgeFn>(l, "WFVirtualChannelPurgeOutput");
+  wfFreeMemory_ = resolve<wfapi::FreeMemoryFn>(l, "WFFreeMemory");
 }
 
 CitrixVC_CFA::~CitrixVC_CFA() {
@@ -184,11 +208,8 @@ bool CitrixVC_CFA::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs
     log::Error("[0x%08X]\t%s\t%s\tVirtualChannel is not open.", log::Addr(this), kCfa, "Read");
     return false;
   }
-  uint32_t got = 0;
-  bool ok = wfRead_(channel_, timeoutMs, reinterpret_cast<char*>(buffer.data()), buffer.size(),
-                    &got) != 0;
-  bytesRead = bounded(got, buffer.size());
-  if (!ok) {
+  bool ok = slicedRead(wfRead_, channel_, cancelled_, timeoutMs, buffer, bytesRead);
+  if (!ok && kernel().lastError() != kErrorOperationAborted) {
     KeepLastError keep;
     log::Error("[0x%08X]\t%s\t%s\tERROR CODE = 0x%08X", log::Addr(this), kCfa, "Read",
                keep.error());
@@ -215,10 +236,15 @@ bool CitrixVC_CFA::Write(const CBinary& message) {
 
 bool CitrixVC_CFA::IsOpen() {
   if (!channel_ || !wfQuery_) return false;
-  // This transport has no WFFreeMemory; the query result stays with WFAPI.
   void* data = nullptr;
   uint32_t length = 0;
-  return wfQuery_(channel_, wfapi::kVirtualClientData, &data, &length) != 0;
+  bool ok = wfQuery_(channel_, wfapi::kVirtualClientData, &data, &length) != 0;
+  // A library without WFFreeMemory keeps the result: nothing else can free it.
+  if (data && wfFreeMemory_) {
+    KeepLastError keep;
+    wfFreeMemory_(data);
+  }
+  return ok;
 }
 
 void CitrixVC_CFA::Refresh() {

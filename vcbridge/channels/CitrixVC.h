@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <memory>
 
 #include "vcbridge/channels/IVirtualChannel.h"
@@ -22,10 +23,12 @@ class CitrixVC : public IVirtualChannel {
   bool Write(const CBinary& message) override;
   bool IsOpen() override;
   int32_t GetConnectState() override;
+  void CancelReads(bool cancel) override { cancelled_ = cancel; }
 
  private:
   void* channel_ = nullptr;
   bool open_ = false;
+  std::atomic<bool> cancelled_{false};
   std::unique_ptr<IWfApiLibrary> library_;
   wfapi::OpenFn wfOpen_ = nullptr;
   wfapi::CloseFn wfClose_ = nullptr;
@@ -38,6 +41,8 @@ class CitrixVC : public IVirtualChannel {
 
 // CFA transport of a Citrix session: the channel "VRVCCFA". Reads and writes
 // pass the WFAPI result through unchanged; a short write is not a failure.
+// Besides the seven entry points it resolves WFFreeMemory: the query in
+// IsOpen returns memory that must be given back.
 class CitrixVC_CFA : public IVirtualChannel_CFA {
  public:
   explicit CitrixVC_CFA(const WfApiLoader& load);
@@ -51,10 +56,12 @@ class CitrixVC_CFA : public IVirtualChannel_CFA {
   bool Write(const CBinary& message) override;
   bool IsOpen() override;
   void Refresh() override;
+  void CancelReads(bool cancel) override { cancelled_ = cancel; }
 
  private:
   void* channel_ = nullptr;
   bool open_ = false;
+  std::atomic<bool> cancelled_{false};
   std::unique_ptr<IWfApiLibrary> library_;
   wfapi::OpenFn wfOpen_ = nullptr;
   wfapi::CloseFn wfClose_ = nullptr;
@@ -63,6 +70,11 @@ class CitrixVC_CFA : public IVirtualChannel_CFA {
   wfapi::QueryFn wfQuery_ = nullptr;
   wfapi::PurgeFn wfPurgeInput_ = nullptr;
   wfapi::PurgeFn wfPurgeOutput_ = nullptr;
+  wfapi::FreeMemoryFn wfFreeMemory_ = nullptr;  // frees what IsOpen's query returns
 };
+
+// WFVirtualChannelRead cannot be interrupted, so the Citrix transports read
+// in slices of at most this long and check for a cancellation between them.
+inline constexpr uint32_t kCitrixReadSliceMs = 50;
 
 }  // namespace vcb

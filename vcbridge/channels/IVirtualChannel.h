@@ -17,6 +17,10 @@ class IVirtualChannel {
   virtual bool Write(const CBinary& message) = 0;  // the whole buffer
   virtual bool IsOpen() = 0;
   virtual int32_t GetConnectState() = 0;  // 4 = disconnected, also when the query is impossible
+  // The one way to end a read early, callable from any thread: while
+  // cancelled, a pending Read ends within 100 ms and later ones fail at
+  // once, with system error 995 (data that had already arrived is kept).
+  virtual void CancelReads(bool cancel) = 0;
 };
 
 // A transport of the CFA channel "VRVCCFA".
@@ -29,6 +33,7 @@ class IVirtualChannel_CFA {
   virtual bool Write(const CBinary& message) = 0;
   virtual bool IsOpen() = 0;
   virtual void Refresh() = 0;  // purge both directions
+  virtual void CancelReads(bool cancel) = 0;  // as IVirtualChannel's
 };
 
 inline constexpr int32_t kConnectStateDisconnected = 4;

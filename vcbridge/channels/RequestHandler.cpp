@@ -29,17 +29,13 @@ PacketHeader headerOf(const CBinary& message) {
 
 int32_t asKey(uint32_t field) { return static_cast<int32_t>(field); }
 
-bool dssTransportOpen() {
-  if (!VirtualChannel::exists()) return false;
-  auto transport = VirtualChannel::get()->transport();
-  return transport && transport->IsOpen();
-}
+bool dssTransportOpen() { return VirtualChannel::exists() && VirtualChannel::get()->IsOpen(); }
 
 }  // namespace
 
 void postCompletion(const CBinary& message) {
   PacketHeader h = headerOf(message);
-  messagePort().post(h.replyWindow, registeredMessages().command, 0, asKey(h.segmentKeyB));
+  postToPeer(h.replyWindow, registeredMessages().command, 0, asKey(h.segmentKeyB));
 }
 
 uint32_t RequestHandler::MessageNumber() const { return registeredMessages().command; }
@@ -50,6 +46,14 @@ bool RequestHandler::ProcessMessage(uintptr_t wparam, intptr_t lparam) {
   try {
     CBinary request = requestData_.Read(keyA, keyB);
     if (request.empty()) return false;  // logged by Read; the application gets no answer
+    const uint32_t replyWindow = headerOf(request).replyWindow;
+    if (isRelayWindow(replyWindow)) {
+      // Its answer would be posted to this very window and read again as a
+      // new request, for ever.
+      log::Error("[0x%08X]\t%s\t%s\tREQUEST REFUSED: replyWindow 0x%08X is the relay's own window",
+                 log::Addr(this), kClass, kMethod, replyWindow);
+      return false;
+    }
     if (answerLocally(request, keyA, keyB)) return true;
     if (VirtualChannel::get()->Write(request)) return true;
 
@@ -81,19 +85,26 @@ bool RequestHandler::answerLocally(CBinary& request, int32_t keyA, int32_t keyB)
     case DssCommandOpen: {
       auto observer = VirtualChannelObserver::get();
       auto manager = DSSSessionEventManager::get();
-      observer->setRunning(true);
+      // Under the lock and after the insert: a close in between would see
+      // nobody left and stop the relay while this window opens.
       DSSSessionEventManager::LockGuard g(*manager);
       manager->openWindows().insert(h.replyWindow);
+      observer->resume();
       return false;  // the client must see it too
     }
 
     case DssCommandSubscribe: {
       auto observer = VirtualChannelObserver::get();
       auto manager = DSSSessionEventManager::get();
-      observer->setRunning(true);
-      {
+      const WindowId window = request.word(kDataWord0);
+      if (isRelayWindow(window)) {
+        // Session notices to this window would be read as requests.
+        log::Error("[0x%08X]\t%s\t%s\tSUBSCRIPTION REFUSED: window 0x%08X is the relay's own window",
+                   log::Addr(this), kClass, kMethod, window);
+      } else {
         DSSSessionEventManager::LockGuard g(*manager);
-        manager->subscribe(request.word(kDataWord0), request.word(kDataWord1));
+        manager->subscribe(window, request.word(kDataWord1));
+        observer->resume();
       }
       postCompletion(request);
       return true;

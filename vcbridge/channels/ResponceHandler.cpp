@@ -34,6 +34,11 @@ void ResponceHandler::PerformProcess(const CBinary& message) {
   PacketHeader h;
   if (!h.readFrom(message)) return;
   if (h.command == DssCommandKeepAlive) return;
+  if (isRelayWindow(h.replyWindow)) {
+    log::Error("[0x%08X]\t%s\t%s\tMESSAGE REFUSED: command %u for window 0x%08X, the relay's own window",
+               log::Addr(this), kClass, "PerformProcess", h.command, h.replyWindow);
+    return;
+  }
   if (h.command >= DssNotifyFirst && h.command <= DssNotifyLast) {
     PerformNotifyProcess(message);
     return;
@@ -69,7 +74,7 @@ void ResponceHandler::PerformNotifyProcess(const CBinary& message) {
     if (!ring) throw Exception(DSSVCERR_CREATE_FAILED);
     // Zeroes the slot's used part, then copies what the message holds of it.
     message.copyTo(ring + slot * kNotifySlotSize, static_cast<uint32_t>(length));
-    messagePort().post(h.replyWindow, registeredMessages().notify, 0, static_cast<intptr_t>(slot));
+    postToPeer(h.replyWindow, registeredMessages().notify, 0, static_cast<intptr_t>(slot));
   } catch (const Exception& e) {
     log::Error("[0x%08X]\t%s\t%s\tEXCEPTION:ResponceData::Write() ERROR CODE:0x%08X", log::Addr(this), kClass,
                "PerformNotifyProcess", static_cast<uint32_t>(e.code));
@@ -77,6 +82,28 @@ void ResponceHandler::PerformNotifyProcess(const CBinary& message) {
     log::Error("[0x%08X]\t%s\t%s\tEXCEPTION:ResponceData::Write()", log::Addr(this), kClass,
                "PerformNotifyProcess");
   }
+}
+
+}  // namespace vcb
+
+namespace vcb {
+
+void ResponceHandler::PerformOversizeProcess(const PacketHeader& first) {
+  if (first.command == DssCommandKeepAlive ||
+      (first.command >= DssNotifyFirst && first.command <= DssNotifyLast))
+    return;
+  log::Error("[0x%08X]\t%s\t%s\tANSWER TOO LARGE: command %u, dataLength %u for segment %u_%u; "
+             "resultCode 1 posted",
+             log::Addr(this), kClass, "PerformOversizeProcess", first.command, first.dataLength,
+             first.segmentKeyA, first.segmentKeyB);
+  PacketHeader h = first;
+  h.dataLength = 0;
+  h.fragmentFirst = 0;
+  h.fragmentLast = 0;
+  h.resultCode = DSSVCERR_NO_SEGMENT;  // does not fit into the segment
+  CBinary message(PacketHeader::kSize);
+  h.writeTo(message);
+  PerformProcess(message);
 }
 
 }  // namespace vcb

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "vcbridge/channels/PacketHeader.h"
 #include "vcbridge/channels/ResponceData.h"
 #include "vcbridge/ipc/CBinary.h"
 #include "vcbridge/ipc/SharedMemory.h"
@@ -30,6 +31,8 @@ class NotifyData {
 
 // Takes each complete message the read loop receives from the client and
 // hands it to the application it belongs to. Runs on the read-loop thread.
+// A message whose replyWindow is the relay's own window is refused: the
+// relay would read its own completion as a new request.
 class ResponceHandler {
  public:
   void PerformProcess(const CBinary& message);
@@ -39,6 +42,10 @@ class ResponceHandler {
   // Into the next ring slot, then "WMSZ_DSS_NOTIFY" with the slot as LPARAM;
   // nothing is announced when it cannot be stored.
   void PerformNotifyProcess(const CBinary& message);
+  // An answer too big for any segment (header of its first fragment): the
+  // application gets its completion with resultCode 1 and no data instead
+  // of waiting for ever. Keep-alives and notifications get nothing.
+  void PerformOversizeProcess(const PacketHeader& first);
 
   const NotifyData& notifyData() const { return notifyData_; }
 

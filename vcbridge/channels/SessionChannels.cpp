@@ -1,10 +1,8 @@
 #include "vcbridge/channels/SessionChannels.h"
 
-#include <mutex>
-
 #include "vcbridge/channels/VirtualChannel.h"
+#include "vcbridge/channels/VirtualChannelObserver.h"
 #include "vcbridge/channels/VirtualChannel_CFA.h"
-#include "vcbridge/core/Log.h"
 
 namespace vcb {
 
@@ -14,20 +12,17 @@ bool SessionChannels::sessionConnected() {
   return transport && transport->GetConnectState() != kConnectStateDisconnected;
 }
 
+bool SessionChannels::channelFailed() {
+  return VirtualChannel::exists() && VirtualChannel::get()->readFailed();
+}
+
 void SessionChannels::reopenDss() {
   // Takes the write lock, then the read lock: no read or write overlaps the reopen.
   VirtualChannel::get()->Reopen();
+  // A read loop pausing after the old connection's failure reads the new one at once.
+  if (VirtualChannelObserver::exists()) VirtualChannelObserver::get()->wake();
 }
 
-void SessionChannels::reopenCfa() {
-  auto channel = VirtualChannel_CFA::get();
-  std::lock_guard<std::mutex> g(channel->requestLock());
-  if (auto t = channel->transport()) {
-    t->Close();
-    t->Open();
-  } else {
-    log::Error("[0x%08X]\t%s\t%s\tインスタンスがない", log::Addr(channel.get()), "VCB\tVirtualChannel_CFA", "Open");
-  }
-}
+void SessionChannels::reopenCfa() { VirtualChannel_CFA::get()->Reopen(); }
 
 }  // namespace vcb

@@ -7,6 +7,7 @@ namespace vcb {
 class SessionChannels : public ISessionChannels {
  public:
   bool sessionConnected() override;
+  bool channelFailed() override;
   void reopenDss() override;
   void reopenCfa() override;
 };

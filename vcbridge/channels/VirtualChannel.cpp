@@ -2,6 +2,7 @@
 
 #include "vcbridge/channels/SessionType.h"
 #include "vcbridge/core/Exception.h"
+#include "vcbridge/core/Kernel.h"
 #include "vcbridge/core/Log.h"
 
 namespace vcb {
@@ -9,9 +10,16 @@ namespace vcb {
 namespace {
 constexpr const char* kClass = "VCB\tVirtualChannel";
 constexpr const char* kNotOpen = "[0x%08X]\t%s\t%s\tVirtualChannel is not open";
+
+bool isTimeoutOrCancel(uint32_t error) {
+  return error == kErrorIoIncomplete || error == kWaitTimeout || error == kErrorOperationAborted;
+}
 }  // namespace
 
-VirtualChannel::VirtualChannel() {
+VirtualChannel::VirtualChannel()
+    : gate_([this](bool cancel) {
+        if (transport_) transport_->CancelReads(cancel);
+      }) {
   const SessionType type = querySessionType();
   if (type != SessionCitrix && type != SessionRemoteDesktop)
     throw Exception(DSSVCERR_NOT_REMOTE_SESSION);
@@ -20,6 +28,7 @@ VirtualChannel::VirtualChannel() {
 }
 
 VirtualChannel::~VirtualChannel() {
+  ReadHold hold(gate_);
   std::lock_guard<std::mutex> w(writeLock_);
   std::lock_guard<std::mutex> r(readLock_);
   if (transport_) transport_->Close();
@@ -49,14 +58,23 @@ bool VirtualChannel::Write(const CBinary& message) {
   return taken;
 }
 
-bool VirtualChannel::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs) {
+bool VirtualChannel::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs, uint32_t* connection) {
   bytesRead = 0;
   if (!transport_) {
     log::Error(kNotOpen, log::Addr(this), kClass, "Read");
     return false;
   }
+  // A held gate means a reopen or a stop is under way: keep out of its way
+  // instead of taking the read lock again and again.
+  if (!gate_.waitUntilFree(kHeldReadWaitMs)) {
+    kernel().setLastError(kErrorOperationAborted);
+    return false;
+  }
   std::lock_guard<std::mutex> guard(readLock_);
-  return transport_->Read(buffer, bytesRead, timeoutMs);
+  if (connection) *connection = connection_;
+  const bool ok = transport_->Read(buffer, bytesRead, timeoutMs);
+  if (!ok && !isTimeoutOrCancel(kernel().lastError())) readFailed_ = true;
+  return ok;
 }
 
 bool VirtualChannel::Reopen() {
@@ -64,8 +82,13 @@ bool VirtualChannel::Reopen() {
     log::Error(kNotOpen, log::Addr(this), kClass, "Open");
     return false;
   }
+  // The cancellation ends a pending read, so the read lock comes free at
+  // once; once both locks are held nobody can start another read, and the
+  // new connection's own reads must not be cancelled.
+  ReadHold hold(gate_);
   std::lock_guard<std::mutex> w(writeLock_);
   std::lock_guard<std::mutex> r(readLock_);
+  hold.release();
   // Packets left over from a failed write belong to the old connection: sent
   // on the new one they would complete a request its application was already
   // told had failed (resultCode 9), and its late answer would overwrite the
@@ -75,7 +98,16 @@ bool VirtualChannel::Reopen() {
     sender_.DiscardUnsent();
   }
   transport_->Close();
+  ++connection_;
+  readFailed_ = false;
   return transport_->Open();
+}
+
+bool VirtualChannel::IsOpen() {
+  if (!transport_) return false;
+  // A reopen holds this lock around its close and open.
+  std::lock_guard<std::mutex> w(writeLock_);
+  return transport_->IsOpen();
 }
 
 }  // namespace vcb

@@ -1,10 +1,12 @@
 #pragma once
 #include <boost/shared_ptr.hpp>
 
+#include <atomic>
 #include <mutex>
 
 #include "vcbridge/channels/ChunkAssembler.h"
 #include "vcbridge/channels/IVirtualChannel.h"
+#include "vcbridge/channels/ReadGate.h"
 #include "vcbridge/core/Singleton.h"
 
 namespace vcb {
@@ -15,6 +17,9 @@ namespace vcb {
 // The locks are not recursive: nothing here needs to take one twice.
 class VirtualChannel : public Singleton<VirtualChannel> {
  public:
+  // A read that waits for a hold to go gives up after this and fails as cancelled.
+  static constexpr uint32_t kHeldReadWaitMs = 50;
+
   // Exception 31 in a local session, 4 when no transport can be made.
   VirtualChannel();
   ~VirtualChannel();  // closes the transport
@@ -25,9 +30,23 @@ class VirtualChannel : public Singleton<VirtualChannel> {
   // were still queued (they are sent now; this message is not).
   bool Write(const CBinary& message);
   // One transport read under the read lock; false without a transport.
-  bool Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs);
-  // Close and open the transport while neither a read nor a write runs.
+  // While reads are held it fails with 995 (after waiting up to
+  // kHeldReadWaitMs for the hold to go). connection: the number of the
+  // connection the read was made on; it changes with every reopen.
+  bool Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs, uint32_t* connection = nullptr);
+  // Close and open the transport while neither a read nor a write runs; a
+  // pending read is cancelled first, so the reopen never waits behind it.
   bool Reopen();
+  // The transport's IsOpen, never while a reopen closes or opens it.
+  bool IsOpen();
+
+  // Reads are cancelled while held (see ReadGate); the read loop's stop holds them.
+  void holdReads() { gate_.hold(); }
+  void releaseReads() { gate_.release(); }
+
+  // A read failed for another reason than a time-out or a cancellation
+  // since the last reopen: the connection is most likely gone.
+  bool readFailed() const { return readFailed_.load(); }
 
   boost::shared_ptr<IVirtualChannel> transport() const { return transport_; }
   std::mutex& writeLock() { return writeLock_; }
@@ -38,6 +57,9 @@ class VirtualChannel : public Singleton<VirtualChannel> {
   std::mutex writeLock_;
   std::mutex readLock_;
   ChunkAssembler sender_;  // guarded by writeLock_
+  ReadGate gate_;
+  uint32_t connection_ = 1;  // guarded by readLock_
+  std::atomic<bool> readFailed_{false};
 };
 
 }  // namespace vcb

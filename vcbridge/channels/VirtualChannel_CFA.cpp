@@ -5,7 +5,14 @@
 
 namespace vcb {
 
-VirtualChannel_CFA::VirtualChannel_CFA() {
+namespace {
+constexpr const char* kClass = "VCB\tVirtualChannel_CFA";
+}
+
+VirtualChannel_CFA::VirtualChannel_CFA()
+    : gate_([this](bool cancel) {
+        if (transport_) transport_->CancelReads(cancel);
+      }) {
   SessionType type = querySessionType();
   if (type == SessionCitrix || type == SessionRemoteDesktop)
     transport_ = sessionPlatform().makeCfaTransport(type);
@@ -17,10 +24,23 @@ VirtualChannel_CFA::~VirtualChannel_CFA() {
 
 bool VirtualChannel_CFA::Open() {
   if (!transport_) {
-    log::Error("[0x%08X]\t%s\t%s\tインスタンスがない", log::Addr(this), "VCB\tVirtualChannel_CFA", "Open");
+    log::Error("[0x%08X]\t%s\t%s\tインスタンスがない", log::Addr(this), kClass, "Open");
     return false;
   }
   return transport_->Open();
+}
+
+void VirtualChannel_CFA::Reopen() {
+  if (!transport_) {
+    log::Error("[0x%08X]\t%s\t%s\tインスタンスがない", log::Addr(this), kClass, "Open");
+    return;
+  }
+  ReadHold hold(gate_);
+  std::lock_guard<std::mutex> g(requestLock_);
+  // No request can start now; the new connection's greeting must be read.
+  hold.release();
+  transport_->Close();
+  transport_->Open();
 }
 
 }  // namespace vcb

@@ -14,6 +14,7 @@ inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorIoPending = 997;
 inline constexpr uint32_t kErrorIoIncomplete = 996;
+inline constexpr uint32_t kErrorOperationAborted = 995;  // a read ended by its cancellation
 inline constexpr uint32_t kWaitTimeout = 258;
 
 enum class Security {
@@ -44,6 +45,10 @@ class IKernel {
   virtual bool resetEvent(Handle h) = 0;
   // Waits on a mutex, event or thread handle; an abandoned mutex counts as signaled. May block.
   virtual WaitResult wait(Handle h, uint32_t timeoutMs) = 0;
+  // Waits until one of count (1..64) handles is signalled and acquires that
+  // one only; *which is its index (the lowest when several are ready).
+  virtual WaitResult waitAny(const Handle* handles, uint32_t count, uint32_t timeoutMs,
+                             uint32_t* which) = 0;
 
   // Named shared memory. open fails when no object of that name exists.
   virtual Handle openFileMapping(const std::wstring& name) = 0;

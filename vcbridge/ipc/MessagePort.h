@@ -19,6 +19,19 @@ class IMessagePort {
 IMessagePort& messagePort();
 void setMessagePort(IMessagePort* port);
 
+// The relay's own message window (0: none yet). Whatever the relay posts on
+// behalf of an application or the client must never reach it: the message
+// would come back as a new request, for ever.
+void setRelayWindow(WindowId window);
+WindowId relayWindow();
+// Whether window names the relay's own window: its full value, or a value
+// whose high word is 0 or 0xFFFF with the same low word, which the window
+// manager takes for the same window.
+bool isRelayWindow(WindowId window);
+// messagePort().post() for a window an application or the client named;
+// refused (false, logged) when it is the relay's own.
+bool postToPeer(WindowId window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+
 // The three registered messages, numbered once at start-up.
 struct RegisteredMessages {
   uint32_t command = 0;        // "WMSZ_DSS_COMMAND"

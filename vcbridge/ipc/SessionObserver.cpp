@@ -24,9 +24,9 @@ void SessionObserver::postToSubscribers(bool connectedAgain) {
   auto notices = manager->sessionNoticeMap();
   for (const auto& [window, message] : notices) {
     if (connectedAgain) {
-      if (notified_.count(window)) messagePort().post(window, message, 1, 0);
+      if (notified_.count(window)) postToPeer(window, message, 1, 0);
     } else {
-      messagePort().post(window, message, 0, 0);
+      postToPeer(window, message, 0, 0);
       notified_.insert(window);
     }
   }
@@ -35,9 +35,14 @@ void SessionObserver::postToSubscribers(bool connectedAgain) {
 
 void SessionObserver::turn() {
   if (channels_.sessionConnected()) {
-    if (!connected_.load()) {
+    const bool dropSeen = !connected_.load();
+    if (dropSeen || channels_.channelFailed()) {
+      if (!dropSeen)
+        log::Warn("[0x%08X]\t%s\t%s\tChannel read failed while connected: channels reopened",
+                  log::Addr(this), "VCB\tSessionObserver", "Run");
       channels_.reopenDss();
       channels_.reopenCfa();
+      // Only windows told of a disconnection hear of the reconnection.
       postToSubscribers(true);
     }
     connected_ = true;

@@ -16,6 +16,9 @@ class ISessionChannels {
   virtual ~ISessionChannels() = default;
   // True while a DSS transport exists and its connect state is not 4.
   virtual bool sessionConnected() = 0;
+  // A DSS read failed hard since the last reopen: a drop shorter than one
+  // poll leaves the session "connected" but the channels dead.
+  virtual bool channelFailed() = 0;
   // Close and open again, never overlapping a read, a write or a CFA request.
   virtual void reopenDss() = 0;
   virtual void reopenCfa() = 0;
@@ -23,7 +26,8 @@ class ISessionChannels {
 
 // Watches the session's connect state every 3 s, tells subscribed windows
 // when the session goes away and comes back, and reopens both channels after
-// a reconnection.
+// a reconnection, or when a channel read failed although the session looks
+// connected (a drop too short to be seen between two polls).
 class SessionObserver : public Singleton<SessionObserver>, public WorkerThread {
  public:
   explicit SessionObserver(ISessionChannels& channels, uint32_t pollMs = 3000);

@@ -1,6 +1,7 @@
 #include "vcbridge/ipc/WindowsMessageMonitor.h"
 
 #include "vcbridge/core/Exception.h"
+#include "vcbridge/ipc/MessagePort.h"
 
 namespace vcb {
 
@@ -34,6 +35,7 @@ void WindowsMessageMonitor::initialise() {
   WindowHandle w = ws.createWindow(className_, className_);
   if (!w) throw Exception(DSSVCERR_WINDOW_FAILED);
   window_.store(w);
+  setRelayWindow(static_cast<WindowId>(reinterpret_cast<uintptr_t>(w)));
   std::lock_guard<std::mutex> g(windowTable().lock);
   windowTable().monitors[w] = this;
 }
@@ -52,6 +54,7 @@ void WindowsMessageMonitor::finalise() {
       std::lock_guard<std::mutex> g(windowTable().lock);
       windowTable().monitors.erase(w);
     }
+    if (relayWindow() == static_cast<WindowId>(reinterpret_cast<uintptr_t>(w))) setRelayWindow(0);
     ws.destroyWindow(w);
   }
   ws.unregisterClass(kOldMessageWindowClass);

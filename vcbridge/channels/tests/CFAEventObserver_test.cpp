@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "vcbridge/channels/VirtualChannel_CFA.h"
 #include "vcbridge/channels/tests/fakes/FakeCfaTransport.h"
+#include "vcbridge/channels/tests/Waiting.h"
 #include "vcbridge/channels/tests/fakes/FakeSessionPlatform.h"
 #include "vcbridge/core/tests/fakes/FakeKernel.h"
 
@@ -14,6 +19,8 @@ namespace vcb {
 namespace {
 
 using testing::FakeCfaTransport;
+using testing::returnsSoon;
+using testing::waitFor;
 
 uint32_t word(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 void setWord(uint8_t* p, uint32_t v) {
@@ -30,6 +37,7 @@ class CfaTest : public ::testing::Test {
     response.reset(kernel->createEvent(L"VARNETH_DSS_SMEM_CFA_RESPONCE", false, false, Security::Default));
   }
   void TearDown() override {
+    transport->CancelReads(true);  // a test that failed may have left a read waiting
     if (observer) {
       observer->stop();
       observer->join();
@@ -61,6 +69,21 @@ class CfaTest : public ::testing::Test {
     return kernel->wait(response.get(), 5000) == WaitResult::Signaled;
   }
 
+  // Leaves a request and signals it without waiting for the answer.
+  void post(uint32_t code, uint32_t timeout) {
+    kernel->wait(mutex.get(), kInfinite);
+    setWord(segment + CfaLayout::request, code);
+    setWord(segment + CfaLayout::timeout, timeout);
+    setWord(segment + CfaLayout::result, 0xFFFFFFFF);
+    kernel->releaseMutex(mutex.get());
+    kernel->setEvent(request.get());
+  }
+  uint32_t result() {
+    kernel->wait(mutex.get(), kInfinite);
+    uint32_t r = word(segment + CfaLayout::result);
+    kernel->releaseMutex(mutex.get());
+    return r;
+  }
   testing::ScopedFakeKernel kernel;
   testing::ScopedFakeSessionPlatform platform;
   boost::shared_ptr<FakeCfaTransport> transport{new FakeCfaTransport};
@@ -159,6 +182,58 @@ TEST_F(CfaTest, StopWhileIdleEndsTheThread) {
   observer->stop();
   observer->join();  // the loop notices within one 1000 ms wait
   EXPECT_FALSE(observer->isRunning());
+}
+
+// An application may ask for a read that waits as long as it likes: a stop
+// or a reopen cancels it, and the request is answered as failed.
+TEST_F(CfaTest, AStopOrAReopenEndsAReadThatWouldWaitForEver) {
+  for (const bool reopen : {true, false}) {
+    SCOPED_TRACE(reopen ? "reopen" : "stop");
+    transport->waitingReads = true;
+    if (!observer) startRelay();
+    post(CfaRead, kInfinite);
+    ASSERT_TRUE(waitFor([&] { return transport->waitingNow() == 1; }));
+    const auto calls = transport->calls().size();
+    if (reopen) {
+      ASSERT_TRUE(returnsSoon([&] { channel->Reopen(); }, [&] { transport->CancelReads(true); }))
+          << "the reopen waited for the read";
+    } else {
+      ASSERT_TRUE(returnsSoon([&] {
+        observer->stop();
+        observer->join();
+      }, [&] { transport->CancelReads(true); })) << "the stop waited for the read";
+    }
+    ASSERT_EQ(WaitResult::Signaled, kernel->wait(response.get(), 5000));
+    EXPECT_EQ(0u, result()) << "the read failed";
+    if (reopen) {
+      const auto all = transport->calls();
+      EXPECT_EQ((std::vector<std::string>{"close", "open"}), std::vector<std::string>(all.begin() + calls, all.end()));
+      // The new connection's reads wait again.
+      transport->reads.push_back({1, 2, 3});
+      ASSERT_TRUE(ask(CfaRead, 0, 100));
+      EXPECT_EQ(1u, result());
+    }
+  }
+}
+
+TEST_F(CfaTest, AStopDoesNotWaitForASegmentMutexAnApplicationKeeps) {
+  startRelay();
+  std::atomic<bool> held{false}, letGo{false};
+  std::thread app([&] {
+    kernel->wait(mutex.get(), kInfinite);
+    held = true;
+    while (!letGo) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    kernel->releaseMutex(mutex.get());
+  });
+  ASSERT_TRUE(waitFor([&] { return held.load(); }));
+  kernel->setEvent(request.get());  // and the application never lets go
+  EXPECT_TRUE(returnsSoon([&] {
+    observer->stop();
+    observer->join();
+  }, [&] { letGo = true; }));
+  letGo = true;
+  app.join();
+  EXPECT_EQ(WaitResult::Timeout, kernel->wait(response.get(), 0)) << "nothing was carried out";
 }
 
 }  // namespace

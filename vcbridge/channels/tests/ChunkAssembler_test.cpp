@@ -309,5 +309,49 @@ TEST(ChunkAssemblerReceiving, PartialMessagesStayWithinTheirByteBound) {
   EXPECT_FALSE(complete(60 - fit)) << "dropped";
 }
 
+// Later fragments must belong to the same answer for the same application
+// as the first; otherwise their bytes would end up in another's segment.
+TEST(ChunkAssemblerReceiving, AFragmentRoutedOtherwiseThanTheFirstIsRefused) {
+  struct Case {
+    const char* name;
+    void (*change)(PacketHeader&);
+    bool refused;
+  } cases[] = {
+      {"command", [](PacketHeader& h) { h.command = 7; }, true},
+      {"replyWindow", [](PacketHeader& h) { h.replyWindow = 0x00020002; }, true},
+      {"segmentKeyA", [](PacketHeader& h) { h.segmentKeyA = 43; }, true},
+      {"segmentKeyB", [](PacketHeader& h) { h.segmentKeyB = 2; }, true},
+      {"resultCode", [](PacketHeader& h) { h.resultCode = 9; }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ChunkAssembler a;
+    ASSERT_FALSE(add(a, makeFragment(77, 3000, 1, 1556)));
+    CBinary other = makeFragment(77, 3000, 1557, 3000);
+    PacketHeader h = headerOf(other);
+    c.change(h);
+    h.writeTo(other);
+    boost::shared_ptr<CBinary> m = add(a, other);
+    EXPECT_EQ(c.refused ? Fault::OtherRouting : Fault::None, a.lastFault());
+    EXPECT_EQ(!c.refused, bool(m));
+    if (c.refused) {
+      EXPECT_EQ(1u, a.partialCount()) << "the first message waits on";
+      EXPECT_TRUE(add(a, makeFragment(77, 3000, 1557, 3000)));
+    }
+  }
+}
+
+TEST(ChunkAssemblerReceiving, ARestartForgetsWhatTheOldConnectionLeftUnfinished) {
+  ChunkAssembler a;
+  ASSERT_FALSE(add(a, makeFragment(77, 3000, 1, 1556)));
+  ASSERT_FALSE(add(a, makeFragment(78, 2000, 1, 1000)));
+  a.Restart();
+  EXPECT_EQ(0u, a.partialCount());
+  EXPECT_EQ(0u, a.partialBytes());
+  EXPECT_FALSE(add(a, makeFragment(77, 3000, 1557, 3000))) << "no half from before completes it";
+  EXPECT_EQ(1u, a.partialCount());
+  EXPECT_TRUE(add(a, makeFragment(77, 3000, 1, 1556)));
+}
+
 }  // namespace
 }  // namespace vcb

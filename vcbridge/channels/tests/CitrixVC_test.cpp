@@ -1,7 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -91,11 +96,13 @@ TEST_F(CitrixTransport, DssOpenUsesTheCurrentSessionAndFreesTheQueryResult) {
   EXPECT_EQ(0, wf.wrongHandles);
 }
 
-TEST_F(CitrixTransport, CfaOpenUsesItsOwnChannelAndLeavesTheQueryResult) {
+TEST_F(CitrixTransport, CfaOpenUsesItsOwnChannelAndFreesTheQueryResult) {
   CitrixVC_CFA cfa(wf.loader());
   ASSERT_TRUE(cfa.Open());
   EXPECT_EQ("VRVCCFA", wf.openedName);
-  EXPECT_THAT(wf.calls, ElementsAre("WFVirtualChannelOpen", "WFVirtualChannelQuery"));
+  EXPECT_THAT(wf.calls, ElementsAre("WFVirtualChannelOpen", "WFVirtualChannelQuery", "WFFreeMemory"));
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(cfa.IsOpen());
+  EXPECT_EQ(0, wf.allocations) << "every query result is given back";
   EXPECT_FALSE(cfa.Open());
   EXPECT_THAT(log.lines(), ElementsAre(error(&cfa, kCfa, "Open", "VirtualChannel is opened.")));
 }
@@ -174,7 +181,7 @@ TEST_F(CitrixTransport, ReadFillsTheBufferFromItsStartAndKeepsItsSize) {
   EXPECT_EQ(3u, got);
   EXPECT_EQ(8u, buffer.size());
   EXPECT_EQ(std::string("abc"), std::string(reinterpret_cast<char*>(buffer.data()), 3));
-  EXPECT_EQ(3000u, wf.lastTimeout);
+  EXPECT_EQ(kCitrixReadSliceMs, wf.lastTimeout) << "read in slices";
 
   wf.incoming.push_back(std::vector<uint8_t>(20, 'z'));
   ASSERT_TRUE(dss.Read(buffer, got, 0));
@@ -194,6 +201,66 @@ TEST_F(CitrixTransport, ReadFailuresKeepTheSystemErrorAndOnlyTheCfaTransportLogs
   EXPECT_FALSE(cfa.Read(buffer, got, 10));
   EXPECT_EQ(258u, k->lastError());
   EXPECT_THAT(log.lines(), ElementsAre(error(&cfa, kCfa, "Read", "ERROR CODE = 0x00000102")));
+}
+
+// A read of any length is made of short WFAPI reads; a cancellation is
+// seen between two of them, and lifting it lets reads wait again.
+TEST_F(CitrixTransport, ALongReadEndsSoonAfterItsCancellation) {
+  CitrixVC dss(wf.loader());
+  CitrixVC_CFA cfa(wf.loader());
+  ASSERT_TRUE(dss.Open());
+  ASSERT_TRUE(cfa.Open());
+  log.clear();
+  struct Case {
+    const char* name;
+    std::function<bool(CBinary&, uint32_t&)> read;
+    std::function<void(bool)> cancel;
+  } cases[] = {
+      {"dss", [&](CBinary& b, uint32_t& n) { return dss.Read(b, n, kInfinite); },
+       [&](bool c) { dss.CancelReads(c); }},
+      {"cfa", [&](CBinary& b, uint32_t& n) { return cfa.Read(b, n, kInfinite); },
+       [&](bool c) { cfa.CancelReads(c); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int before = wf.reads;
+    std::atomic<bool> done{false};
+    uint32_t error = 0;
+    std::thread reader([&] {
+      CBinary buffer(8);
+      uint32_t got = 0;
+      EXPECT_FALSE(c.read(buffer, got));
+      error = k->lastError();
+      done = true;
+    });
+    // Several slices go by while nothing arrives.
+    while (wf.reads < before + 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(done);
+    c.cancel(true);
+    reader.join();
+    EXPECT_EQ(kErrorOperationAborted, error);
+    EXPECT_EQ(kCitrixReadSliceMs, wf.lastTimeout) << "no WFAPI read waits longer than a slice";
+
+    CBinary buffer(8);
+    uint32_t got = 0;
+    EXPECT_FALSE(c.read(buffer, got)) << "still cancelled: fails at once";
+    c.cancel(false);
+    wf.incoming.push_back({'x'});
+    EXPECT_TRUE(c.read(buffer, got));
+  }
+  EXPECT_THAT(log.lines(), IsEmpty()) << "a cancellation is not an error";
+}
+
+TEST_F(CitrixTransport, ATimedReadKeepsItsTimeOutAcrossSlices) {
+  CitrixVC dss(wf.loader());
+  ASSERT_TRUE(dss.Open());
+  CBinary buffer(8);
+  uint32_t got = 0;
+  wf.calls.clear();
+  EXPECT_FALSE(dss.Read(buffer, got, 130));
+  EXPECT_EQ(258u, k->lastError());
+  EXPECT_GE(std::count(wf.calls.begin(), wf.calls.end(), "WFVirtualChannelRead"), 3)
+      << "130 ms take three slices at least";
 }
 
 struct StateCase {

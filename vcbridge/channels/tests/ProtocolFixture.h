@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -29,6 +30,7 @@ constexpr int32_t kKeyA = 1234;
 constexpr int32_t kKeyB = 5;
 constexpr uint32_t kCommandMsg = 0xC000;  // "WMSZ_DSS_COMMAND" on the fake port
 constexpr uint32_t kNotifyMsg = 0xC001;   // "WMSZ_DSS_NOTIFY"
+constexpr WindowId kRelayWindow = 0x00120034;  // the relay's own message window in these tests
 
 // A DSS message: header routed to the application, then the data words.
 inline CBinary dssMessage(uint32_t command, std::vector<uint32_t> words = {}, WindowId window = kAppWindow,
@@ -61,15 +63,47 @@ inline FakeMessagePort::Post notification(uint32_t slot, WindowId window = kAppW
   return {window, kNotifyMsg, 0, static_cast<intptr_t>(slot), true};
 }
 
-// Records the pauses of the read loop instead of taking them in full.
+// Records the pauses of the read loop (sleeps, and waits of a second or
+// more) instead of taking them in full.
 class PauseRecordingKernel : public FakeKernel {
  public:
   void sleep(uint32_t ms) override {
+    record(ms);
+    FakeKernel::sleep(ms < 20 ? ms : 20);
+  }
+  WaitResult wait(Handle h, uint32_t ms) override {
+    std::function<void()> hook;
     {
       std::lock_guard<std::mutex> g(pausesLock_);
-      pauses_.push_back(ms);
+      auto name = mutexNames_.find(h);
+      if (name != mutexNames_.end()) {
+        auto it = lockHooks_.find(name->second);
+        if (it != lockHooks_.end()) {
+          hook = std::move(it->second);
+          lockHooks_.erase(it);
+        }
+      }
     }
-    FakeKernel::sleep(ms < 20 ? ms : 20);
+    if (hook) hook();
+    if (ms == kInfinite || ms < 1000) return FakeKernel::wait(h, ms);
+    record(ms);
+    return FakeKernel::wait(h, 20);
+  }
+  void record(uint32_t ms) {
+    std::lock_guard<std::mutex> g(pausesLock_);
+    pauses_.push_back(ms);
+  }
+  // Runs hook once, on the thread that next waits for the named mutex,
+  // just before that thread waits: another thread "got there first".
+  void beforeNextLock(const std::wstring& name, std::function<void()> hook) {
+    std::lock_guard<std::mutex> g(pausesLock_);
+    lockHooks_[name] = std::move(hook);
+  }
+  Handle createMutex(const std::wstring& name, bool initialOwner, Security sec, bool* existed) override {
+    Handle h = FakeKernel::createMutex(name, initialOwner, sec, existed);
+    std::lock_guard<std::mutex> g(pausesLock_);
+    if (h) mutexNames_[h] = name;
+    return h;
   }
   std::vector<uint32_t> pauses() {
     std::lock_guard<std::mutex> g(pausesLock_);
@@ -79,6 +113,8 @@ class PauseRecordingKernel : public FakeKernel {
  private:
   std::mutex pausesLock_;
   std::vector<uint32_t> pauses_;
+  std::map<Handle, std::wstring> mutexNames_;
+  std::map<std::wstring, std::function<void()>> lockHooks_;
 };
 
 class ProtocolTest : public ::testing::Test {
@@ -91,6 +127,7 @@ class ProtocolTest : public ::testing::Test {
     DSSSessionEventManager::create();
     Singleton<SharedMemoryManager>::create()->initialise();
     VirtualChannelObserver::create();
+    setRelayWindow(kRelayWindow);
   }
 
   ~ProtocolTest() override {
@@ -104,6 +141,7 @@ class ProtocolTest : public ::testing::Test {
       Singleton<SharedMemoryManager>::get()->clear();
       Singleton<SharedMemoryManager>::destroy();
     }
+    setRelayWindow(0);
     for (auto& [name, mapping] : segments_) {
       k.unmapView(mapping.view);
       k.closeHandle(mapping.handle);

@@ -1,13 +1,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vcbridge/channels/RequestHandler.h"
 #include "vcbridge/channels/ResponceHandler.h"
 #include "vcbridge/channels/tests/ProtocolFixture.h"
+#include "vcbridge/channels/tests/Waiting.h"
 
 namespace vcb {
 namespace {
@@ -18,6 +22,7 @@ using testing::headerOf;
 using testing::kAppWindow;
 using testing::kKeyA;
 using testing::kKeyB;
+using testing::kRelayWindow;
 using testing::notification;
 using testing::relayLine;
 using Post = testing::FakeMessagePort::Post;
@@ -162,6 +167,116 @@ TEST_F(Requests, TerminateStopsTheLoopAndWritesNothing) {
   EXPECT_FALSE(observer()->isRunning());
   EXPECT_TRUE(same(request, contents(request.size())));
   EXPECT_EQ(Posts{completion()}, posts());
+}
+
+// Its completion would come back to the relay as a new request, and its
+// answer from the client too: the relay would loop for ever.
+TEST_F(Requests, ARequestWhoseReplyWindowIsTheRelaysOwnIsRefused) {
+  struct Case {
+    const char* name;
+    CBinary request;
+  } cases[] = {
+      {"0, answered here", dssMessage(0, {7}, kRelayWindow)},
+      {"5, forwarded", dssMessage(5, {1, 2}, kRelayWindow)},
+      {"133", dssMessage(133, {}, kRelayWindow)},
+      {"134", dssMessage(134, {}, kRelayWindow)},
+      {"130", dssMessage(130, {kOtherWindow, 0xC0DE}, kRelayWindow)},
+      {"1, the low word alone", dssMessage(1, {}, kRelayWindow & 0xFFFF)},
+      {"5, low word with high word FFFF", dssMessage(5, {}, 0xFFFF0000u | (kRelayWindow & 0xFFFF))},
+  };
+  observer()->setRunning(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(send(c.request));
+    EXPECT_TRUE(same(c.request, contents(c.request.size()))) << "the segment is left alone";
+    char line[128];
+    std::snprintf(line, sizeof line, "REQUEST REFUSED: replyWindow 0x%08X is the relay's own window",
+                  headerOf(c.request).replyWindow);
+    ASSERT_FALSE(logs.lines().empty());
+    EXPECT_EQ("[ERROR]\t" + relayLine(&handler, "RequestHandler", "ProcessMessage", line), logs.lines().back());
+  }
+  EXPECT_TRUE(posts().empty());
+  EXPECT_TRUE(transport->written().empty());
+  EXPECT_TRUE(observer()->isRunning()) << "134 from the relay's window stops nothing";
+  EXPECT_TRUE(manager()->sessionNotices().empty());
+
+  // Another window that shares the low word is somebody else's.
+  const CBinary other = dssMessage(5, {}, 0x00130000u | (kRelayWindow & 0xFFFF));
+  EXPECT_TRUE(send(other));
+  EXPECT_EQ(1u, transport->written().size());
+}
+
+TEST_F(Requests, ASubscriptionForTheRelaysOwnWindowIsRefused) {
+  EXPECT_TRUE(send(dssMessage(130, {kRelayWindow, testing::kCommandMsg})));
+  EXPECT_TRUE(manager()->sessionNotices().empty());
+  EXPECT_EQ(Posts{completion()}, posts()) << "the application that asked is answered";
+  EXPECT_EQ(1, logs.count("[ERROR]\t" + relayLine(&handler, "RequestHandler", "ProcessMessage",
+                                                   "SUBSCRIPTION REFUSED: window 0x00120034 is the relay's own window")));
+}
+
+// A close taken on the read loop while an application opens must not see
+// "nobody left" between the relay marking itself running and counting the
+// new window: the mark is made under the manager's lock, after the count.
+TEST_F(Requests, AnOpenOrSubscriptionRacingTheLastCloseKeepsTheRelayRunning) {
+  struct Case {
+    const char* name;
+    CBinary request;
+  } cases[] = {
+      {"1", dssMessage(1)},
+      {"130", dssMessage(130, {kAppWindow, 0xC0DE})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      DSSSessionEventManager::LockGuard g(*manager());
+      manager()->openWindows() = {kOtherWindow};
+      manager()->sessionNoticeMap().clear();
+    }
+    observer()->setRunning(true);
+    segment(kKeyA, 77);
+    // The client's answer to the other window's close gets the lock first.
+    k.beforeNextLock(kSessionEventMutexName, [&] {
+      observer()->responceHandler()->PerformProcess(dssMessage(2, {}, kOtherWindow, kKeyA, 77));
+    });
+    send(c.request);
+    EXPECT_TRUE(observer()->isRunning()) << "the relay ended while an application was opening";
+    DSSSessionEventManager::LockGuard g(*manager());
+    EXPECT_FALSE(manager()->idle());
+    EXPECT_EQ(0u, manager()->openWindows().count(kOtherWindow));
+  }
+}
+
+// Command 133 asks the transport while the session observer may be
+// reopening it; on Citrix that query would use a handle being closed.
+TEST_F(Requests, TheChannelStateIsNeverAskedWhileTheTransportIsReopened) {
+  std::atomic<bool> closing{false};
+  transport->onClose([&] {
+    closing = true;
+    // An unguarded query shows up as an overlap; give it the chance.
+    testing::waitFor([&] { return transport->openCloseOverlappedIo(); }, 300);
+  });
+  std::thread reopen([] { VirtualChannel::get()->Reopen(); });
+  ASSERT_TRUE(testing::waitFor([&] { return closing.load(); }));
+  EXPECT_TRUE(send(dssMessage(133)));
+  reopen.join();
+  transport->onClose(nullptr);
+  EXPECT_FALSE(transport->openCloseOverlappedIo());
+  EXPECT_EQ(1u, contents(48).word(44)) << "asked after the reopen: open";
+}
+
+// 134 cancels the read loop's reads so that it ends at once; an open that
+// comes before the loop has ended keeps it, and its reads wait again.
+TEST_F(Requests, AnOpenAfterTerminateLetsTheLoopReadAgain) {
+  observer()->setRunning(true);
+  ASSERT_TRUE(send(dssMessage(134)));
+  CBinary buffer(2048);
+  uint32_t n = 0;
+  transport->pushRead(dssMessage(1000));
+  EXPECT_FALSE(VirtualChannel::get()->Read(buffer, n, 3000)) << "reads are cancelled after 134";
+  EXPECT_GE(transport->cancelCalls(), 1);
+  ASSERT_TRUE(send(dssMessage(1)));
+  EXPECT_TRUE(observer()->isRunning());
+  EXPECT_TRUE(VirtualChannel::get()->Read(buffer, n, 3000));
 }
 
 TEST_F(Requests, ChannelStateIsA48ByteReplyWithOneWord) {
@@ -373,6 +488,50 @@ TEST_F(Incoming, ANotificationLargerThanASlotIsRefused) {
   }
   EXPECT_EQ(2, logs.count("[ERROR]\t" + relayLine(&handler(), "ResponceHandler", "PerformNotifyProcess",
                                                    "EXCEPTION:ResponceData::Write() ERROR CODE:0x00000001")));
+}
+
+TEST_F(Incoming, NothingFromTheClientIsDeliveredToTheRelaysOwnWindow) {
+  segment();
+  std::memset(segment(), 0xEE, 64);
+  for (uint32_t command : {7u, 2u, 1000u, 1002u}) {
+    SCOPED_TRACE(command);
+    handler().PerformProcess(inReceiveBuffer(dssMessage(command, {1}, kRelayWindow)));
+    char line[128];
+    std::snprintf(line, sizeof line, "MESSAGE REFUSED: command %u for window 0x00120034, the relay's own window",
+                  command);
+    EXPECT_EQ(1, logs.count("[ERROR]\t" + relayLine(&handler(), "ResponceHandler", "PerformProcess", line)));
+  }
+  EXPECT_TRUE(posts().empty());
+  EXPECT_EQ(0xEEEEEEEEu, contents(4).word(0)) << "the segment is left alone";
+  EXPECT_EQ(0u, handler().notifyData().index()) << "no slot was used";
+}
+
+// The application waits for its answer; one that no segment can hold is
+// announced with resultCode 1 and no data rather than never.
+TEST_F(Incoming, AnAnswerTooBigForItsSegmentIsAnnouncedWithResultCode1) {
+  struct Case {
+    uint32_t command;
+    bool announced;
+  } cases[] = {{7, true}, {2, true}, {132, false}, {1001, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    port->clear();
+    std::memset(segment(), 0xEE, 64);
+    PacketHeader first = headerOf(dssMessage(c.command));
+    first.dataLength = 19957;
+    first.fragmentFirst = 1;
+    first.fragmentLast = 1556;
+    first.resultCode = 0;
+    handler().PerformOversizeProcess(first);
+    EXPECT_EQ(c.announced ? Posts{completion()} : Posts{}, posts());
+    if (!c.announced) continue;
+    const PacketHeader written = headerOf(contents(44));
+    EXPECT_EQ(c.command, written.command);
+    EXPECT_EQ(0u, written.dataLength);
+    EXPECT_EQ(1u, written.resultCode);
+    EXPECT_EQ(0u, written.fragmentFirst);
+    EXPECT_EQ(0xEEEEEEEEu, contents(48).word(44)) << "nothing behind the header";
+  }
 }
 
 TEST_F(Incoming, CloseRemovesTheWindowEvenWhenItsSegmentIsGone) {

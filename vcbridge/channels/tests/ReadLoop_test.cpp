@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -6,6 +7,7 @@
 
 #include "vcbridge/channels/RequestHandler.h"
 #include "vcbridge/channels/tests/ProtocolFixture.h"
+#include "vcbridge/channels/tests/Waiting.h"
 
 namespace vcb {
 namespace {
@@ -105,14 +107,52 @@ TEST_F(ReadLoop, AFailureInsideATurnIsLoggedAndTheLoopGoesOn) {
             logs.lines());
 }
 
-TEST_F(ReadLoop, StopEndsTheLoopWithinOneReadTimeOut) {
-  transport->setIdleReadLimit(VirtualChannelObserver::kReadTimeoutMs);
+TEST_F(ReadLoop, StopEndsAReadThatWouldWaitForEver) {
+  transport->setIdleReadLimit(kInfinite);
   start();
-  while (transport->readCalls() == 0) std::this_thread::yield();
-  const auto stopped = Clock::now();
+  ASSERT_TRUE(testing::waitFor([&] { return transport->readCalls() == 1; }));
+  EXPECT_TRUE(testing::returnsSoon([&] { finish(); }, [&] { transport->CancelReads(true); }))
+      << "the stop waited for the read";
+  EXPECT_TRUE(k.pauses().empty()) << "a cancelled read is no failure";
+}
+
+// A fragment from before a reconnection must not complete a message that
+// begins on the new connection.
+TEST_F(ReadLoop, ANewConnectionStartsTheReassemblyAfresh) {
+  segment();
+  std::memset(segment(), 0xEE, 64);
+  const CBinary response = longResponse(3000);
+  transport->pushRead(fragment(response, 77, 1, 1556));
+  start();
+  ASSERT_TRUE(testing::waitFor([&] { return transport->pendingReads() == 0; }));
+  ASSERT_TRUE(VirtualChannel::get()->Reopen());
+  transport->pushRead(fragment(response, 77, 1557, 3000));
+  transport->pushRead(dssMessage(1000));  // comes after: when it is announced, the fragment was taken
+  ASSERT_TRUE(port->waitForPosts(1));
   finish();
-  EXPECT_LT(Clock::now() - stopped, std::chrono::seconds(5));
-  EXPECT_TRUE(k.pauses().empty());
+  EXPECT_EQ(Posts{notification(1)}, posts());
+  EXPECT_EQ(0xEEEEEEEEu, contents(4).word(0));
+  EXPECT_THAT(logs.lines(), ::testing::Contains(::testing::EndsWith(
+                               "\tVCB\tChunkAssembler\tAddPacket\tpartial message dropped: sequenceNo 77, 1556 of "
+                               "3000 data bytes received, the connection it came on has ended")));
+}
+
+// The application would otherwise wait for an answer it can never get.
+TEST_F(ReadLoop, AnAnswerTooBigForItsSegmentIsAnnouncedOnceWithResultCode1) {
+  segment();
+  const CBinary response = longResponse(ChunkAssembler::kMaxDataLength + 1);
+  transport->pushRead(fragment(response, 5, 1557, 3112));
+  transport->pushRead(fragment(response, 5, 1, 1556));
+  transport->pushRead(fragment(response, 5, 3113, 4668));
+  transport->pushRead(dssMessage(1000));
+  start();
+  ASSERT_TRUE(port->waitForPosts(2));
+  finish();
+  EXPECT_EQ((Posts{completion(), notification(1)}), posts());
+  const PacketHeader h = testing::headerOf(contents(44));
+  EXPECT_EQ(7u, h.command);
+  EXPECT_EQ(0u, h.dataLength);
+  EXPECT_EQ(1u, h.resultCode);
 }
 
 // An application opens the channel and closes it again: the client's answer

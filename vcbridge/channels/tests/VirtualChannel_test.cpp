@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "vcbridge/channels/tests/Packets.h"
+#include "vcbridge/channels/tests/Waiting.h"
 #include "vcbridge/channels/tests/fakes/FakeSessionPlatform.h"
 #include "vcbridge/core/Exception.h"
+#include "vcbridge/core/tests/fakes/FakeKernel.h"
 
 namespace vcb {
 namespace {
@@ -91,6 +93,7 @@ class VirtualChannelTest : public ::testing::Test {
     return r;
   }
 
+  testing::ScopedFakeKernel kernel;
   ScopedFakeSessionPlatform platform;
   boost::shared_ptr<FakeDssTransport> transport;
   std::unique_ptr<VirtualChannel> vc;
@@ -133,6 +136,68 @@ TEST_F(VirtualChannelTest, AReopenDropsThePacketsLeftFromTheOldConnection) {
   EXPECT_TRUE(vc->Reopen());
   EXPECT_TRUE(vc->Write(makeMessage(10))) << "the new connection starts with the next message";
   EXPECT_EQ((Sent{{1, 1}, {2, 0}}), sent());
+}
+
+// The read loop learns from this whether the connection died under a
+// session that still looks connected.
+TEST_F(VirtualChannelTest, OnlyAHardReadFailureCountsAsAFailedChannelUntilTheReopen) {
+  transport->setLastErrorThroughKernel(true);
+  struct Case {
+    uint32_t error;
+    bool failed;
+  } cases[] = {{kWaitTimeout, false}, {kErrorIoIncomplete, false}, {kErrorOperationAborted, false},
+               {FakeDssTransport::kErrorInvalidHandle, true}, {109, true}};
+  CBinary buffer(2048);
+  uint32_t n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    transport->pushReadFailure(c.error);
+    EXPECT_FALSE(vc->Read(buffer, n, 3000));
+    EXPECT_EQ(c.failed, vc->readFailed());
+    if (c.failed) {
+      ASSERT_TRUE(vc->Reopen());
+      EXPECT_FALSE(vc->readFailed());
+    }
+  }
+}
+
+TEST_F(VirtualChannelTest, AReopenCancelsAReadThatWouldWaitForEverAndCountsANewConnection) {
+  transport->setLastErrorThroughKernel(true);
+  CBinary buffer(2048);
+  uint32_t n = 0, before = 0, after = 0;
+  bool ok = true;
+  uint32_t error = 0;
+  std::thread reader([&] {
+    ok = vc->Read(buffer, n, kInfinite, &before);
+    error = kernel->lastError();
+  });
+  ASSERT_TRUE(testing::waitFor([&] { return transport->readCalls() == 1; }));
+  EXPECT_TRUE(testing::returnsSoon([&] { EXPECT_TRUE(vc->Reopen()); }, [&] { transport->CancelReads(true); }))
+      << "the reopen waited for the read";
+  reader.join();
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(kErrorOperationAborted, error);
+  EXPECT_FALSE(vc->readFailed()) << "a cancellation is no failure";
+
+  transport->pushRead(makeMessage(4));
+  ASSERT_TRUE(vc->Read(buffer, n, kInfinite, &after)) << "reads wait again after the reopen";
+  EXPECT_EQ(before + 1, after);
+  EXPECT_EQ(2, transport->openCalls());
+}
+
+TEST_F(VirtualChannelTest, WhileReadsAreHeldAReadFailsWithoutAskingTheTransport) {
+  transport->pushRead(makeMessage(4));
+  vc->holdReads();
+  vc->holdReads();
+  CBinary buffer(2048);
+  uint32_t n = 0;
+  EXPECT_FALSE(vc->Read(buffer, n, kInfinite));
+  EXPECT_EQ(kErrorOperationAborted, kernel->lastError());
+  EXPECT_EQ(0, transport->readCalls());
+  vc->releaseReads();
+  EXPECT_FALSE(vc->Read(buffer, n, kInfinite)) << "one hold is left";
+  vc->releaseReads();
+  EXPECT_TRUE(vc->Read(buffer, n, kInfinite));
 }
 
 TEST_F(VirtualChannelTest, ReadsOnePacketWithTheCallersTimeout) {

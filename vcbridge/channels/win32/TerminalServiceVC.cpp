@@ -19,11 +19,12 @@ const char kCfa[] = "VCB\tTerminalServiceVC_CFA";
 // must not keep it there for ever.
 constexpr int kRefreshDrainLimit = 1024;
 
-// Both auto-reset and not signalled; the first completes reads. The second
-// is waited on too, so a read could be abandoned early; nothing sets it yet.
+// Neither signalled. The first, auto-reset, completes reads. The second is
+// the cancellation: manual-reset, so a cancel that comes just before a read
+// begins still ends it, and it stays set until the cancellation is lifted.
 void createEvents(Handle& readDone, Handle& readAbort) {
   readDone = kernel().createEvent(L"", false, false, Security::Default);
-  readAbort = kernel().createEvent(L"", false, false, Security::Default);
+  readAbort = kernel().createEvent(L"", true, false, Security::Default);
   if (readDone && readAbort) return;
   if (readDone) kernel().closeHandle(readDone);
   if (readAbort) kernel().closeHandle(readAbort);
@@ -48,14 +49,18 @@ HANDLE queryFileHandle(HANDLE channel) {
   return file;
 }
 
-enum class ReadOutcome { Done, FailedAtOnce, TimedOut, ResultFailed };
+enum class ReadOutcome { Done, FailedAtOnce, TimedOut, ResultFailed, Cancelled };
 
-// One overlapped read of the whole buffer, waiting at most timeoutMs. On
-// failure the system error is the read's own error, 996 (time-out) or 258.
+// One overlapped read of the whole buffer, waiting at most timeoutMs or
+// until the cancellation is set. On failure the system error is the read's
+// own error, 996 (time-out), 258 or 995 (cancelled).
 ReadOutcome overlappedRead(HANDLE file, HANDLE readDone, HANDLE readAbort, CBinary& buffer,
                            uint32_t& bytesRead, uint32_t timeoutMs) {
+  if (WaitForSingleObject(readAbort, 0) == WAIT_OBJECT_0) {
+    SetLastError(ERROR_OPERATION_ABORTED);
+    return ReadOutcome::Cancelled;
+  }
   ResetEvent(readDone);
-  ResetEvent(readAbort);
   OVERLAPPED ov{};
   ov.hEvent = readDone;
   DWORD n = 0;
@@ -70,13 +75,18 @@ ReadOutcome overlappedRead(HANDLE file, HANDLE readDone, HANDLE readAbort, CBina
     return ReadOutcome::FailedAtOnce;
   }
   HANDLE events[2] = {readDone, readAbort};
-  if (WaitForMultipleObjects(2, events, FALSE, timeoutMs) != WAIT_OBJECT_0) {
+  const DWORD woken = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
+  if (woken != WAIT_OBJECT_0) {
     CancelIo(file);
     // The read must be over before its record and the buffer go away. Data
     // that arrived just before the cancel is kept, not thrown away.
     if (GetOverlappedResult(file, &ov, &n, TRUE)) {
       bytesRead = n;
       return ReadOutcome::Done;
+    }
+    if (woken == WAIT_OBJECT_0 + 1) {
+      SetLastError(ERROR_OPERATION_ABORTED);
+      return ReadOutcome::Cancelled;
     }
     SetLastError(ERROR_IO_INCOMPLETE);
     return ReadOutcome::TimedOut;
@@ -176,6 +186,10 @@ bool TerminalServiceVC::Write(const CBinary& message) {
 
 bool TerminalServiceVC::IsOpen() { return channel_ && open_; }
 
+void TerminalServiceVC::CancelReads(bool cancel) {
+  cancel ? SetEvent(readAbort_) : ResetEvent(readAbort_);
+}
+
 int32_t TerminalServiceVC::GetConnectState() { return connectState(); }
 
 // ---- TerminalServiceVC_CFA ------------------------------------------------
@@ -248,6 +262,7 @@ bool TerminalServiceVC_CFA::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t 
       return false;
     }
     case ReadOutcome::TimedOut:
+    case ReadOutcome::Cancelled:
       break;
   }
   return false;
@@ -270,6 +285,10 @@ bool TerminalServiceVC_CFA::Write(const CBinary& message) {
 }
 
 bool TerminalServiceVC_CFA::IsOpen() { return channel_ && open_; }
+
+void TerminalServiceVC_CFA::CancelReads(bool cancel) {
+  cancel ? SetEvent(readAbort_) : ResetEvent(readAbort_);
+}
 
 void TerminalServiceVC_CFA::Refresh() {
   if (!channel_) return;

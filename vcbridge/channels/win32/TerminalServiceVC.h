@@ -21,13 +21,14 @@ class TerminalServiceVC : public IVirtualChannel {
   bool Write(const CBinary& message) override;
   bool IsOpen() override;
   int32_t GetConnectState() override;
+  void CancelReads(bool cancel) override;
 
  private:
   Handle channel_ = nullptr;
   bool open_ = false;
   Handle file_ = nullptr;
   Handle readDone_ = nullptr;
-  Handle readAbort_ = nullptr;
+  Handle readAbort_ = nullptr;  // manual-reset: set while reads are cancelled
 };
 
 // CFA transport of a Remote Desktop session: the channel "VRVCCFA". Writes
@@ -45,13 +46,14 @@ class TerminalServiceVC_CFA : public IVirtualChannel_CFA {
   bool Write(const CBinary& message) override;
   bool IsOpen() override;
   void Refresh() override;
+  void CancelReads(bool cancel) override;
 
  private:
   Handle channel_ = nullptr;
   bool open_ = false;
   Handle file_ = nullptr;
   Handle readDone_ = nullptr;
-  Handle readAbort_ = nullptr;
+  Handle readAbort_ = nullptr;  // manual-reset: set while reads are cancelled
 };
 
 }  // namespace vcb

@@ -75,6 +75,25 @@ WaitResult Win32Kernel::wait(Handle h, uint32_t timeoutMs) {
   }
 }
 
+WaitResult Win32Kernel::waitAny(const Handle* handles, uint32_t count, uint32_t timeoutMs,
+                                uint32_t* which) {
+  if (count == 0 || count > MAXIMUM_WAIT_OBJECTS) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WaitResult::Failed;
+  }
+  DWORD r = WaitForMultipleObjects(count, handles, FALSE, timeoutMs);
+  if (r == WAIT_TIMEOUT) return WaitResult::Timeout;
+  if (r < WAIT_OBJECT_0 + count) {
+    if (which) *which = r - WAIT_OBJECT_0;
+    return WaitResult::Signaled;
+  }
+  if (r >= WAIT_ABANDONED_0 && r < WAIT_ABANDONED_0 + count) {
+    if (which) *which = r - WAIT_ABANDONED_0;
+    return WaitResult::Signaled;
+  }
+  return WaitResult::Failed;
+}
+
 Handle Win32Kernel::openFileMapping(const std::wstring& name) {
   return OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
 }

@@ -17,6 +17,8 @@ class Win32Kernel : public IKernel {
   bool setEvent(Handle h) override;
   bool resetEvent(Handle h) override;
   WaitResult wait(Handle h, uint32_t timeoutMs) override;
+  WaitResult waitAny(const Handle* handles, uint32_t count, uint32_t timeoutMs,
+                     uint32_t* which) override;
   Handle openFileMapping(const std::wstring& name) override;
   Handle createFileMapping(const std::wstring& name, uint32_t size, Security sec) override;
   void* mapView(Handle mapping) override;

@@ -24,7 +24,12 @@ class ScriptedChannels : public ISessionChannels {
     if (!connected.empty()) connected.pop_front();
     return c;
   }
-  void reopenDss() override { calls.push_back("dss"); }
+  bool failed = false;  // a channel read failed; cleared by the reopen
+  bool channelFailed() override { return failed; }
+  void reopenDss() override {
+    calls.push_back("dss");
+    failed = false;
+  }
   void reopenCfa() override { calls.push_back("cfa"); }
 };
 
@@ -63,6 +68,21 @@ class SessionObserverTest : public ::testing::Test {
   boost::shared_ptr<DSSSessionEventManager> manager;
   boost::shared_ptr<SessionObserver> observer;
 };
+
+// A drop shorter than one poll is never seen as a disconnection, but the
+// channels died with it: a failed read while connected reopens them.
+TEST_F(SessionObserverTest, AFailedReadWhileConnectedReopensBothChannelsWithoutNotices) {
+  subscribe(0x200, 0xC200);
+  observer->turn();
+  EXPECT_TRUE(channels.calls.empty());
+  channels.failed = true;
+  observer->turn();
+  EXPECT_EQ((std::vector<std::string>{"dss", "cfa"}), channels.calls);
+  EXPECT_TRUE(takePosts().empty()) << "nobody was told of a disconnection";
+  observer->turn();
+  EXPECT_EQ(2u, channels.calls.size()) << "once per failure";
+  EXPECT_TRUE(observer->connected());
+}
 
 TEST_F(SessionObserverTest, DisconnectedNoticesEachTurnThenOneConnectedAgainNotice) {
   subscribe(0x300, 0xC100);

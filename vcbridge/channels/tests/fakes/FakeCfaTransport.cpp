@@ -1,6 +1,7 @@
 #include "vcbridge/channels/tests/fakes/FakeCfaTransport.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "vcbridge/core/Kernel.h"
@@ -21,9 +22,23 @@ void FakeCfaTransport::Close() {
 }
 
 bool FakeCfaTransport::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs) {
-  std::lock_guard<std::mutex> g(lock_);
+  std::unique_lock<std::mutex> g(lock_);
   calls_.push_back("read " + std::to_string(timeoutMs));
   bytesRead = 0;
+  if (reads.empty() && waitingReads && !cancelled_) {
+    ++waiting_;
+    changed_.notify_all();
+    auto done = [&] { return cancelled_ || !reads.empty(); };
+    if (timeoutMs == kInfinite)
+      changed_.wait(g, done);
+    else
+      changed_.wait_for(g, std::chrono::milliseconds(timeoutMs), done);
+    --waiting_;
+  }
+  if (cancelled_) {
+    kernel().setLastError(kErrorOperationAborted);
+    return false;
+  }
   if (reads.empty()) {
     kernel().setLastError(kErrorIoIncomplete);
     return false;
@@ -50,6 +65,17 @@ bool FakeCfaTransport::IsOpen() {
 void FakeCfaTransport::Refresh() {
   std::lock_guard<std::mutex> g(lock_);
   calls_.push_back("refresh");
+}
+
+void FakeCfaTransport::CancelReads(bool cancel) {
+  std::lock_guard<std::mutex> g(lock_);
+  cancelled_ = cancel;
+  changed_.notify_all();
+}
+
+int FakeCfaTransport::waitingNow() {
+  std::lock_guard<std::mutex> g(lock_);
+  return waiting_;
 }
 
 std::vector<std::vector<uint8_t>> FakeCfaTransport::writes() {

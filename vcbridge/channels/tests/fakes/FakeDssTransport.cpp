@@ -27,6 +27,12 @@ bool FakeDssTransport::Open() {
 
 void FakeDssTransport::Close() {
   beginOpenClose();
+  std::function<void()> hook;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    hook = closeHook_;
+  }
+  if (hook) hook();
   {
     std::lock_guard<std::mutex> g(lock_);
     ++closeCalls_;
@@ -51,12 +57,14 @@ bool FakeDssTransport::Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeo
   uint32_t error = 0;
   {
     std::unique_lock<std::mutex> l(lock_);
-    if (open_ && reads_.empty()) {
+    if (open_ && reads_.empty() && !cancelled_) {
       const uint64_t generation = closeGeneration_;
       readable_.wait_for(l, std::chrono::milliseconds(std::min(timeoutMs, idleReadLimit_)),
-                         [&] { return !reads_.empty() || closeGeneration_ != generation; });
+                         [&] { return !reads_.empty() || closeGeneration_ != generation || cancelled_; });
     }
-    if (!open_) {
+    if (cancelled_ && reads_.empty()) {
+      error = kErrorOperationAborted;
+    } else if (!open_) {
       error = kErrorInvalidHandle;
     } else if (reads_.empty()) {
       error = kWaitTimeout;
@@ -111,8 +119,33 @@ bool FakeDssTransport::Write(const CBinary& message) {
 }
 
 bool FakeDssTransport::IsOpen() {
+  beginIo();
+  bool open;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    open = open_;
+  }
+  endIo();
+  return open;
+}
+
+void FakeDssTransport::CancelReads(bool cancel) {
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    cancelled_ = cancel;
+    if (cancel) ++cancelCalls_;
+  }
+  readable_.notify_all();
+}
+
+void FakeDssTransport::onClose(std::function<void()> hook) {
   std::lock_guard<std::mutex> g(lock_);
-  return open_;
+  closeHook_ = std::move(hook);
+}
+
+int FakeDssTransport::cancelCalls() {
+  std::lock_guard<std::mutex> g(lock_);
+  return cancelCalls_;
 }
 
 int32_t FakeDssTransport::GetConnectState() {

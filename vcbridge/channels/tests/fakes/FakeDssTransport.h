@@ -22,8 +22,10 @@ class FakeDssTransport : public IVirtualChannel {
   void Close() override;
   bool Read(CBinary& buffer, uint32_t& bytesRead, uint32_t timeoutMs) override;
   bool Write(const CBinary& message) override;
-  bool IsOpen() override;
+  bool IsOpen() override;  // counts as I/O for openCloseOverlappedIo()
   int32_t GetConnectState() override;
+  // While cancelled a waiting Read ends and later ones fail at once (995).
+  void CancelReads(bool cancel) override;
 
   // --- script ---
   void setOpenResult(bool ok);                 // what Open returns (default true)
@@ -41,6 +43,7 @@ class FakeDssTransport : public IVirtualChannel {
   // Called inside Write / Read before the scripted outcome (e.g. to block).
   void onWrite(std::function<void(const CBinary&)> hook);
   void onRead(std::function<void()> hook);
+  void onClose(std::function<void()> hook);   // inside Close, before the channel closes
 
   // --- record ---
   std::vector<CBinary> written();              // packets written successfully, in order
@@ -48,6 +51,7 @@ class FakeDssTransport : public IVirtualChannel {
   int readCalls();
   int openCalls();
   int closeCalls();
+  int cancelCalls();                           // CancelReads(true) calls
   uint32_t lastReadTimeout();
   uint32_t lastError();                        // error of the last failed Read or Write
   bool writesOverlapped();                     // two Writes ran at once
@@ -78,6 +82,9 @@ class FakeDssTransport : public IVirtualChannel {
   bool kernelErrors_ = false;
   std::function<void(const CBinary&)> writeHook_;
   std::function<void()> readHook_;
+  std::function<void()> closeHook_;
+  bool cancelled_ = false;
+  int cancelCalls_ = 0;
 
   std::vector<CBinary> written_;
   int writeCalls_ = 0, readCalls_ = 0, openCalls_ = 0, closeCalls_ = 0;

@@ -67,10 +67,15 @@ int32_t VCB_WFAPI_CALL fakeClose(void* channel) {
 int32_t VCB_WFAPI_CALL fakeRead(void* channel, uint32_t timeout, char* buffer, uint32_t size,
                                 uint32_t* bytesRead) {
   FakeWfApi& f = fake("WFVirtualChannelRead");
+  ++f.reads;
   f.lastTimeout = timeout;
   if (!checkHandle(f, channel)) return 0;
   if (f.readFails) return failWith(f.readError);
-  if (f.incoming.empty()) return failWith(258);
+  if (f.incoming.empty()) {
+    // As the library does: an idle channel answers after the time-out.
+    if (timeout) kernel().sleep(timeout);
+    return failWith(258);
+  }
   std::vector<uint8_t> packet = std::move(f.incoming.front());
   f.incoming.pop_front();
   uint32_t n = std::min<uint32_t>(size, uint32_t(packet.size()));

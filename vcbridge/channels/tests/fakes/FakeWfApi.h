@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <set>
@@ -30,7 +31,7 @@ class FakeWfApi {
   std::set<std::string> missing;  // entry points the library lacks
   bool openFails = false;
   uint32_t openError = 2;
-  std::deque<std::vector<uint8_t>> incoming;  // packets for Read; none: fails with 258
+  std::deque<std::vector<uint8_t>> incoming;  // packets for Read; none: fails with 258 after the time-out
   bool readFails = false;
   uint32_t readError = 5;
   WriteMode writeMode = WriteMode::Full;
@@ -49,6 +50,7 @@ class FakeWfApi {
   bool libraryLoaded = false;  // between load and free
   int allocations = 0;         // query results not yet freed
   int wrongHandles = 0;        // calls with a handle this fake never gave out
+  std::atomic<int> reads{0};   // WFVirtualChannelRead calls; safe to watch from another thread
 
   static void* channelHandle();
   static FakeWfApi* current();

@@ -58,8 +58,12 @@ class LoopbackClient : public IVirtualChannel {
     std::unique_lock<std::mutex> g(lock_);
     bytesRead = 0;
     if (!arrived_.wait_for(g, std::chrono::milliseconds(std::min<uint32_t>(timeoutMs, 50)),
-                           [&] { return !packets_.empty(); })) {
+                           [&] { return !packets_.empty() || cancelled_; })) {
       kernel().setLastError(kWaitTimeout);
+      return false;
+    }
+    if (packets_.empty()) {
+      kernel().setLastError(kErrorOperationAborted);
       return false;
     }
     CBinary p = packets_.front();
@@ -94,6 +98,11 @@ class LoopbackClient : public IVirtualChannel {
     std::lock_guard<std::mutex> g(lock_);
     return down_ ? kConnectStateDisconnected : 0;
   }
+  void CancelReads(bool cancel) override {
+    std::lock_guard<std::mutex> g(lock_);
+    cancelled_ = cancel;
+    arrived_.notify_all();
+  }
   void setDown(bool down) {
     std::lock_guard<std::mutex> g(lock_);
     down_ = down;
@@ -106,7 +115,7 @@ class LoopbackClient : public IVirtualChannel {
   std::condition_variable arrived_;
   std::deque<CBinary> packets_;
   ChunkAssembler receiver_, sender_;
-  bool open_ = false, down_ = false;
+  bool open_ = false, down_ = false, cancelled_ = false;
 };
 
 // Completion messages to application windows, one queue per window.

@@ -13,6 +13,7 @@ constexpr uint32_t kErrorInvalidHandle = 6;
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorNotOwner = 288;
 constexpr uint32_t kErrorInjected = 8;  // "not enough memory"
+constexpr uint32_t kErrorInvalidParameter = 87;
 }  // namespace
 
 struct FakeKernel::Object {
@@ -277,6 +278,28 @@ WaitResult FakeKernel::wait(Handle h, uint32_t timeoutMs) {
   obj->acquire();
   if (obj->kind == Object::MutexKind) t_held.add(obj);
   return WaitResult::Signaled;
+}
+
+WaitResult FakeKernel::waitAny(const Handle* handles, uint32_t count, uint32_t timeoutMs,
+                               uint32_t* which) {
+  if (count == 0 || count > 64) {
+    t_lastError = kErrorInvalidParameter;
+    return WaitResult::Failed;
+  }
+  // Polled: simple, and the objects each have their own condition variable.
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    for (uint32_t i = 0; i < count; ++i) {
+      WaitResult r = FakeKernel::wait(handles[i], 0);
+      if (r == WaitResult::Timeout) continue;
+      if (r == WaitResult::Signaled && which) *which = i;
+      return r;
+    }
+    if (timeoutMs != kInfinite &&
+        std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(timeoutMs))
+      return WaitResult::Timeout;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 Handle FakeKernel::openFileMapping(const std::wstring& name) {
