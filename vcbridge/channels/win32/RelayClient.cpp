@@ -237,7 +237,14 @@ bool RelayClient::waitForEvents(size_t count, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
     MSG msg;
-    while (PeekMessageW(&msg, window_, 0, 0, PM_REMOVE)) take(msg);
+    while (PeekMessageW(&msg, window_, 0, 0, PM_REMOVE)) {
+      if (!take(msg)) continue;
+      // A completion nobody waits for: an answer the client sent unasked.
+      Event e;
+      e.kind = Event::completion;
+      readSegmentMessage(view_, kSegmentSize, &e.header, &e.data);
+      events_.push_back(std::move(e));
+    }
     if (events_.size() >= count) return true;
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return false;

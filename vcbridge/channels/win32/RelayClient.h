@@ -46,12 +46,12 @@ class RelayClient {
 
   // A message the relay posted to the reply window outside a round trip.
   struct Event {
-    enum Kind { sessionNotice, notification };
+    enum Kind { sessionNotice, notification, completion };
     Kind kind = sessionNotice;
     bool connected = false;  // session notice: WPARAM 1 connected again, 0 disconnected
     uint32_t slot = 0;       // notification: the ring slot (LPARAM)
     bool readable = false;   // notification: the slot could be copied out whole
-    PacketHeader header;     // notification
+    PacketHeader header;     // notification; completion: what the segment held then
     std::vector<uint8_t> data;
   };
 

@@ -390,6 +390,14 @@ std::string ClientEmulator::control(const std::string& line) {
       return usage + "raw dss|cfa <hex>";
     return deliver(ch, bytes) ? "ok" : notOpen;
   }
+  if (cmd == "cut") {
+    if (w.size() != 2 || !parseChannel(w[1], ch)) return usage + "cut dss|cfa";
+    if (!channels_[ch].open) return notOpen;
+    // The connection breaks, but too briefly for the connect state to show it.
+    channels_[ch].open = false;
+    link_.disconnect(ch);
+    return "ok";
+  }
   if (cmd == "outoforder" || cmd == "mute" || cmd == "cfaecho") {
     if (w.size() != 2 || !parseSwitch(w[1], on)) return usage + cmd + " on|off";
     (cmd == "outoforder" ? outOfOrder_ : cmd == "mute" ? mute_ : cfaEcho_) = on;

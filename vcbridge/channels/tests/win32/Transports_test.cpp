@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <boost/shared_ptr.hpp>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testsupport/win32/WinTest.h"
@@ -57,6 +59,38 @@ int (*doubleExport(const wchar_t* dll, const char* name))() {
   return m ? reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
 }
 
+// A read that would wait for ever ends once its transport's reads are
+// cancelled, whether the cancel comes before or during it; lifting the
+// cancellation lets reads wait again and take what arrives.
+template <class Transport>
+void expectCancellationEndsAnEndlessRead(Transport& t, ClientEmulatorProcess& emulator, const char* channel) {
+  std::atomic<bool> done{false};
+  bool ok = true;
+  DWORD error = 0;
+  std::thread reader([&] {
+    CBinary buffer(2048);
+    uint32_t got = 0;
+    ok = t.Read(buffer, got, INFINITE);
+    error = GetLastError();
+    done = true;
+  });
+  t.CancelReads(true);
+  const bool ended = kit::waitFor([&] { return done.load(); }, 5000);
+  if (!ended) emulator.command(std::string("cut ") + channel);  // gets the reader out
+  reader.join();
+  EXPECT_TRUE(ended) << "the read went on after its cancellation";
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(DWORD(ERROR_OPERATION_ABORTED), error);
+
+  CBinary buffer(2048);
+  uint32_t got = 0;
+  EXPECT_FALSE(t.Read(buffer, got, INFINITE)) << "still cancelled: fails at once";
+  t.CancelReads(false);
+  const std::string send = std::string(channel) == "dss" ? "notify 1001 77 8" : "raw cfa 0102030405";
+  ASSERT_EQ("ok", emulator.command(send));
+  EXPECT_TRUE(t.Read(buffer, got, 5000));
+}
+
 class EmulatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -97,6 +131,33 @@ TEST_F(CitrixOverWfApi, DssRoundTripConnectStateAndReopen) {
   EXPECT_EQ(0, dss.GetConnectState());
   dss.Close();
   EXPECT_TRUE(dss.Open()) << "reopened after the session came back";
+}
+
+TEST_F(CitrixOverWfApi, CfaIsOpenGivesEveryQueryResultBack) {
+  CitrixVC_CFA cfa(loadWfApiLibrary);
+  ASSERT_TRUE(cfa.Open());
+  auto outstanding = doubleExport(L"WFAPI.dll", "KitDoubleOutstanding");
+  ASSERT_NE(nullptr, outstanding);
+  const int before = outstanding();
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(cfa.IsOpen());
+  EXPECT_EQ(before, outstanding()) << "query results not given back";
+  EXPECT_EQ(0, before) << "not even the one of Open";
+}
+
+TEST_F(CitrixOverWfApi, CancellingReadsEndsAReadThatWouldWaitForEver) {
+  CitrixVC dss(loadWfApiLibrary);
+  CitrixVC_CFA cfa(loadWfApiLibrary);
+  ASSERT_TRUE(dss.Open());
+  ASSERT_TRUE(cfa.Open());
+  emulator.command("cfaecho off");
+  {
+    SCOPED_TRACE("dss");
+    expectCancellationEndsAnEndlessRead(dss, emulator, "dss");
+  }
+  {
+    SCOPED_TRACE("cfa");
+    expectCancellationEndsAnEndlessRead(cfa, emulator, "cfa");
+  }
 }
 
 TEST_F(CitrixOverWfApi, ShortWriteFailsForDssAndPassesForCfa) {
@@ -270,6 +331,22 @@ TEST_F(RemoteDesktop, ReadTimesOutAfterTheGivenTime) {
   EXPECT_FALSE(dss.Read(buffer, got, 300));
   EXPECT_EQ(996u, GetLastError());
   EXPECT_GE(GetTickCount() - start, 250u) << "it waited";
+}
+
+TEST_F(RemoteDesktop, CancellingReadsEndsAReadThatWouldWaitForEver) {
+  TerminalServiceVC dss;
+  TerminalServiceVC_CFA cfa;
+  ASSERT_TRUE(dss.Open());
+  ASSERT_TRUE(cfa.Open());
+  emulator.command("cfaecho off");
+  {
+    SCOPED_TRACE("dss");
+    expectCancellationEndsAnEndlessRead(dss, emulator, "dss");
+  }
+  {
+    SCOPED_TRACE("cfa");
+    expectCancellationEndsAnEndlessRead(cfa, emulator, "cfa");
+  }
 }
 
 TEST_F(RemoteDesktop, ShortWriteFailsForDssAndPassesForCfa) {

@@ -190,6 +190,9 @@ void printEvents(RelayClient& c, Tally& t) {
     if (e.kind == RelayClient::Event::sessionNotice) {
       say("session notice: %s", e.connected ? "connected" : "disconnected");
       ++t.notices;
+    } else if (e.kind == RelayClient::Event::completion) {
+      say("unasked completion: command %u, dataLength %u, resultCode %u", e.header.command, e.header.dataLength,
+          e.header.resultCode);
     } else if (e.readable) {
       say("notification: slot %u, command %u, dataLength %u, checksum 0x%08X", e.slot, e.header.command,
           e.header.dataLength, fnv1a(e.data));

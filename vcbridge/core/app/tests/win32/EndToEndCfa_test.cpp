@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "vcbridge/core/app/tests/win32/CfaApp.h"
 #include "vcbridge/core/app/tests/win32/RelaySession.h"
 
 namespace vcb {
@@ -18,62 +19,9 @@ using testing::contains;
 using testing::joined;
 using testing::RelayProcess;
 
-enum : uint32_t { kRequest = 0, kLength = 4, kResult = 8, kBytesRead = 12, kTimeout = 16, kData = 20 };
-enum : uint32_t { kRefresh = 0, kRead = 1, kWrite = 2 };
-constexpr uint32_t kSegment = 20000;
-constexpr uint32_t kReadSize = 2048;
-
-// The application's side of the CFA segment.
-class CfaApp {
- public:
-  ~CfaApp() {
-    if (view_) UnmapViewOfFile(view_);
-    for (HANDLE h : {mapping_, mutex_, request_, response_})
-      if (h) CloseHandle(h);
-  }
-
-  bool open() {
-    mapping_ = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, L"VARNETH_DSS_SMEM_CFA");
-    if (mapping_) view_ = static_cast<uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, kSegment));
-    mutex_ = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"VARNETH_DSS_SMEM_CFA_MUTEX");
-    // Made by whichever side comes first, the relay or an application.
-    request_ = CreateEventW(nullptr, FALSE, FALSE, L"VARNETH_DSS_SMEM_CFA_REQUEST");
-    response_ = CreateEventW(nullptr, FALSE, FALSE, L"VARNETH_DSS_SMEM_CFA_RESPONCE");
-    return view_ && mutex_ && request_ && response_;
-  }
-
-  // One request: fill under the mutex, let go of it, signal, wait for the
-  // answer, then take the mutex again to read. False when no answer came.
-  bool call(const std::function<void(uint8_t*)>& fill, DWORD timeoutMs = 10000) {
-    if (WaitForSingleObject(mutex_, 5000) != WAIT_OBJECT_0) return false;
-    fill(view_);
-    ReleaseMutex(mutex_);
-    SetEvent(request_);
-    if (WaitForSingleObject(response_, timeoutMs) != WAIT_OBJECT_0) return false;
-    if (WaitForSingleObject(mutex_, 5000) != WAIT_OBJECT_0) return false;
-    std::memcpy(snapshot_.data(), view_, kSegment);
-    ReleaseMutex(mutex_);
-    return true;
-  }
-
-  // The segment as read after the last answer.
-  uint32_t word(uint32_t offset) const {
-    uint32_t v;
-    std::memcpy(&v, snapshot_.data() + offset, 4);
-    return v;
-  }
-  std::vector<uint8_t> bytes(uint32_t offset, uint32_t n) const {
-    return std::vector<uint8_t>(snapshot_.begin() + offset, snapshot_.begin() + offset + n);
-  }
-  const std::vector<uint8_t>& segment() const { return snapshot_; }
-
- private:
-  HANDLE mapping_ = nullptr, mutex_ = nullptr, request_ = nullptr, response_ = nullptr;
-  uint8_t* view_ = nullptr;
-  std::vector<uint8_t> snapshot_ = std::vector<uint8_t>(kSegment);
-};
-
-void putWord(uint8_t* segment, uint32_t offset, uint32_t v) { std::memcpy(segment + offset, &v, 4); }
+using testing::CfaApp;
+using testing::putWord;
+using namespace testing::cfa;
 
 class EndToEndCfa : public testing::RelaySessionTest {
  protected:
