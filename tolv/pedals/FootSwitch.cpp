@@ -1,7 +1,6 @@
 #include "tolv/pedals/FootSwitch.h"
 
 #include "tolv/config/Settings.h"
-#include "tolv/playback/TolvView.h"
 
 namespace tolv {
 
@@ -27,7 +26,7 @@ bool CFootSwitch::OnButtonMessage(unsigned message, std::uintptr_t wParam, std::
   if (message != WM_DVR_BUTTON_FS_REW && message != WM_DVR_BUTTON_FS_LISTEN && message != WM_DVR_BUTTON_FS_FF)
     return false;
   const bool accepted = footSwitchId != 0 && lParam == footSwitchId && !UsbPedalInCharge();
-  transport_.FootSwitchMessage(message, wParam != 0 ? 1u : 0u, accepted);
+  ApplyFootSwitchMessage(transport_, message, wParam != 0, accepted);
   return true;
 }
 

@@ -82,4 +82,26 @@ void ApplyPedalAction(IPedalTransport& transport, PedalAction action) {
   }
 }
 
+void ApplyFootSwitchMessage(IPedalTransport& transport, unsigned message, bool pressed, bool accepted) {
+  switch (message) {
+    case WM_DVR_BUTTON_FS_REW:
+    case WM_DVR_BUTTON_FS_FF: {
+      const bool left = message == WM_DVR_BUTTON_FS_REW;
+      if (accepted) transport.SetHeld(left != switchPedalFfRew ? TransportButton::Rew : TransportButton::Ff, pressed);
+      transport.ApplySpeedAndVolume();
+      break;
+    }
+    case WM_DVR_BUTTON_FS_LISTEN:
+      if (!accepted) break;
+      // Outside the play-while-held mode a release toggles just like a press.
+      if (playMode == PlayModeWhileHeld)
+        transport.SetHeld(TransportButton::Play, pressed);
+      else
+        transport.PlayToggle();
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace tolv

@@ -9,6 +9,11 @@
 
 namespace tolv {
 
+// Foot-switch messages of the dictation-device maker's library; WPARAM 1 pressed, 0 released.
+constexpr unsigned WM_DVR_BUTTON_FS_REW = 0x608;
+constexpr unsigned WM_DVR_BUTTON_FS_LISTEN = 0x609;
+constexpr unsigned WM_DVR_BUTTON_FS_FF = 0x60A;
+
 // Bits of a USB pedal state.
 enum : int { PedalLeft = 1, PedalCenter = 2, PedalRight = 4 };
 
@@ -23,9 +28,9 @@ class IPedalTransport {
   virtual ~IPedalTransport() = default;
   virtual void SetHeld(TransportButton button, bool pressed) = 0;
   virtual void PlayToggle() = 0;
-  // A foot-switch library button message; `accepted` false leaves the held
-  // state alone (speed and volume are still restored for REW/FF).
-  virtual void FootSwitchMessage(unsigned message, unsigned wParam, bool accepted) = 0;
+  // The speed and volume of the sliders applied to the player again (a REW or
+  // FF step leaves the volume down).
+  virtual void ApplySpeedAndVolume() = 0;
 };
 
 // The centre button: holds PLAY in the play-while-held mode, toggles otherwise.
@@ -39,5 +44,11 @@ PedalAction AdapterServerAction(int code);
 PedalAction SpeechMikeAction(int code);
 
 void ApplyPedalAction(IPedalTransport& transport, PedalAction action);
+
+// A button message of the foot-switch library (0x608 left, 0x609 centre, 0x60A
+// right). `accepted` is false when it comes from a foot switch other than the
+// opened one, or while a USB pedal of the VEC layout is in use: the held state
+// is then left alone, but REW and FF still restore speed and volume.
+void ApplyFootSwitchMessage(IPedalTransport& transport, unsigned message, bool pressed, bool accepted);
 
 }  // namespace tolv

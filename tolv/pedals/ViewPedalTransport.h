@@ -10,8 +10,9 @@ class CViewPedalTransport : public IPedalTransport {
   explicit CViewPedalTransport(CTolvView& view) : view_(view) {}
   void SetHeld(TransportButton button, bool pressed) override { view_.SetHeld(button, pressed); }
   void PlayToggle() override { view_.PlayToggle(); }
-  void FootSwitchMessage(unsigned message, unsigned wParam, bool accepted) override {
-    view_.OnFootSwitchMessage(message, wParam, accepted);
+  void ApplySpeedAndVolume() override {
+    view_.ApplySpeed();
+    view_.ApplyVolume();
   }
 
  private:

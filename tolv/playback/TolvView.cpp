@@ -382,31 +382,6 @@ void CTolvView::OnSpeedPreset(int percent) {
   form_.focusSlider(SliderId::Speed);
 }
 
-void CTolvView::OnFootSwitchMessage(unsigned message, unsigned wParam, bool accepted) {
-  const bool pressed = wParam != 0;
-  switch (message) {
-    case WM_DVR_BUTTON_FS_REW:
-    case WM_DVR_BUTTON_FS_FF: {
-      const bool left = message == WM_DVR_BUTTON_FS_REW;
-      const bool rew = left != switchPedalFfRew;
-      if (accepted) SetHeld(rew ? TransportButton::Rew : TransportButton::Ff, pressed);
-      ApplySpeed();
-      ApplyVolume();
-      break;
-    }
-    case WM_DVR_BUTTON_FS_LISTEN:
-      if (!accepted) break;
-      // Outside the play-while-held mode a release toggles just like a press.
-      if (playMode == PlayModeWhileHeld)
-        SetHeld(TransportButton::Play, pressed);
-      else
-        PlayToggle();
-      break;
-    default:
-      break;
-  }
-}
-
 // ------------------------------------------------------------------- timers
 
 void CTolvView::OnTimer(unsigned id) {

@@ -28,11 +28,6 @@ constexpr unsigned PositionPeriodMs = 100;
 constexpr unsigned PlayHeldPollPeriodMs = 100;
 constexpr unsigned StopwatchPeriodMs = 1000;
 
-// Foot-switch messages of the dictation-device maker's library; WPARAM 1 pressed, 0 released.
-constexpr unsigned WM_DVR_BUTTON_FS_REW = 0x608;
-constexpr unsigned WM_DVR_BUTTON_FS_LISTEN = 0x609;
-constexpr unsigned WM_DVR_BUTTON_FS_FF = 0x60A;
-
 // Runs first on every position tick (automatic timestamps).
 class IPositionTickListener {
  public:
@@ -107,10 +102,6 @@ class CTolvView {
   void OnSetToggleSpeed();
   // "50%" and "100%": the speed follows through the slider's repaint.
   void OnSpeedPreset(int percent);
-  // Foot-switch library message; `accepted` is false when it comes from a
-  // foot switch other than the opened one, or while a USB pedal of the VEC
-  // layout is in use.
-  void OnFootSwitchMessage(unsigned message, unsigned wParam, bool accepted = true);
 
   // Slider notifications.
   void OnSliderLButtonDown(SliderId slider, bool onThumb, int x);

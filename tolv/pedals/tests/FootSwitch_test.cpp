@@ -87,8 +87,9 @@ TEST_F(FootSwitchTest, ButtonsAcceptedOnlyFromTheOpenedSwitch) {
   vecPedalLayout = true;
   EXPECT_TRUE(footSwitch.OnButtonMessage(WM_DVR_BUTTON_FS_LISTEN, 0, 21));
   EXPECT_FALSE(footSwitch.OnButtonMessage(0x607, 1, 21));
-  EXPECT_THAT(transport.calls(), ElementsAre("fs 0x608 1 ignored", "fs 0x608 1 accepted", "fs 0x60A 0 ignored",
-                                             "fs 0x609 1 accepted", "fs 0x609 0 ignored"));
+  // REW and FF restore speed and volume whoever sent them.
+  EXPECT_THAT(transport.calls(), ElementsAre("speed and volume", "hold REW", "speed and volume", "speed and volume",
+                                             "toggle"));
 }
 
 // Through the view: the centre message toggles on release too, unlike a USB pedal's centre.

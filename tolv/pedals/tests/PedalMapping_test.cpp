@@ -171,5 +171,65 @@ TEST_F(PedalOnView, HeldRewRewindsUntilReleased) {
   EXPECT_EQ(position(), rewound);
 }
 
+// The foot-switch library's messages on the real view.
+class FootSwitchMessageOnView : public testing::ViewTest {
+ protected:
+  void message(unsigned id, bool pressed, bool accepted = true) { ApplyFootSwitchMessage(transport, id, pressed, accepted); }
+  CViewPedalTransport transport{view};
+};
+
+TEST_F(FootSwitchMessageOnView, PlayTogglesOnPressAndOnReleaseOutsideWhileHeld) {
+  playMode = PlayModeToggle;
+  load(600, 10);
+  message(WM_DVR_BUTTON_FS_LISTEN, true);
+  EXPECT_TRUE(view.playing);
+  message(WM_DVR_BUTTON_FS_LISTEN, false);
+  EXPECT_FALSE(view.playing);
+}
+
+TEST_F(FootSwitchMessageOnView, PlayHeldInWhileHeld) {
+  playMode = PlayModeWhileHeld;
+  load(600, 10);
+  message(WM_DVR_BUTTON_FS_LISTEN, true);
+  EXPECT_TRUE(form.isPushed(TransportButton::Play));
+  EXPECT_FALSE(view.playing) << "the poll starts playback";
+  run(100);
+  EXPECT_TRUE(view.playing);
+  message(WM_DVR_BUTTON_FS_LISTEN, false);
+  run(100);
+  EXPECT_FALSE(view.playing);
+}
+
+TEST_F(FootSwitchMessageOnView, RewAndFfHoldTheirButtonAndApplySpeedAndVolume) {
+  struct Case {
+    unsigned message;
+    bool switched;
+    TransportButton held;
+  } cases[] = {{WM_DVR_BUTTON_FS_REW, false, TransportButton::Rew},
+               {WM_DVR_BUTTON_FS_FF, false, TransportButton::Ff},
+               {WM_DVR_BUTTON_FS_REW, true, TransportButton::Ff},
+               {WM_DVR_BUTTON_FS_FF, true, TransportButton::Rew}};
+  for (const Case& c : cases) {
+    switchPedalFfRew = c.switched;
+    form.setSliderPos(SliderId::Speed, 80);
+    player.setRate(1.0);
+    message(c.message, true);
+    EXPECT_TRUE(form.isPushed(c.held)) << c.message << " switched " << c.switched;
+    EXPECT_DOUBLE_EQ(player.rate(), 0.8);
+    message(c.message, false);
+    EXPECT_FALSE(form.isPushed(c.held));
+  }
+}
+
+TEST_F(FootSwitchMessageOnView, NotAcceptedLeavesTheHeldStateButAppliesSpeed) {
+  form.setSliderPos(SliderId::Speed, 120);
+  message(WM_DVR_BUTTON_FS_REW, true, /*accepted=*/false);
+  EXPECT_FALSE(form.isPushed(TransportButton::Rew));
+  EXPECT_DOUBLE_EQ(player.rate(), 1.2);
+  load(600, 0);
+  message(WM_DVR_BUTTON_FS_LISTEN, true, false);
+  EXPECT_FALSE(view.playing);
+}
+
 }  // namespace
 }  // namespace tolv

@@ -431,65 +431,6 @@ TEST_F(Transport, EndOfMediumIsNotSeenAtTheVeryStart) {
   EXPECT_TRUE(view.playing);
 }
 
-// -------------------------------------------------------------------- pedals
-
-TEST_F(Transport, PedalPlayMessageTogglesOnPressAndOnReleaseOutsideWhileHeld) {
-  playMode = PlayModeToggle;
-  load(600, 10);
-  view.OnFootSwitchMessage(WM_DVR_BUTTON_FS_LISTEN, 1);
-  EXPECT_TRUE(view.playing);
-  view.OnFootSwitchMessage(WM_DVR_BUTTON_FS_LISTEN, 0);
-  EXPECT_FALSE(view.playing);
-}
-
-TEST_F(Transport, PedalPlayMessageHoldsPlayInWhileHeld) {
-  playMode = PlayModeWhileHeld;
-  load(600, 10);
-  view.OnFootSwitchMessage(WM_DVR_BUTTON_FS_LISTEN, 1);
-  EXPECT_TRUE(form.isPushed(TransportButton::Play));
-  EXPECT_FALSE(view.playing) << "the poll starts playback";
-  run(100);
-  EXPECT_TRUE(view.playing);
-  view.OnFootSwitchMessage(WM_DVR_BUTTON_FS_LISTEN, 0);
-  run(100);
-  EXPECT_FALSE(view.playing);
-}
-
-struct PedalCase {
-  unsigned message;
-  bool switched;
-  TransportButton held;
-};
-
-class PedalRewFf : public ViewTest, public ::testing::WithParamInterface<PedalCase> {};
-
-TEST_P(PedalRewFf, HoldsTheButtonAndAppliesSpeedAndVolume) {
-  const PedalCase c = GetParam();
-  switchPedalFfRew = c.switched;
-  form.setSliderPos(SliderId::Speed, 80);
-  view.OnFootSwitchMessage(c.message, 1);
-  EXPECT_TRUE(form.isPushed(c.held));
-  EXPECT_DOUBLE_EQ(player.rate(), 0.8);
-  view.OnFootSwitchMessage(c.message, 0);
-  EXPECT_FALSE(form.isPushed(c.held));
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, PedalRewFf,
-                         ::testing::Values(PedalCase{WM_DVR_BUTTON_FS_REW, false, TransportButton::Rew},
-                                           PedalCase{WM_DVR_BUTTON_FS_FF, false, TransportButton::Ff},
-                                           PedalCase{WM_DVR_BUTTON_FS_REW, true, TransportButton::Ff},
-                                           PedalCase{WM_DVR_BUTTON_FS_FF, true, TransportButton::Rew}));
-
-TEST_F(Transport, PedalMessageOfAnotherFootSwitchLeavesTheHeldStateButAppliesSpeed) {
-  form.setSliderPos(SliderId::Speed, 120);
-  view.OnFootSwitchMessage(WM_DVR_BUTTON_FS_REW, 1, /*accepted=*/false);
-  EXPECT_FALSE(form.isPushed(TransportButton::Rew));
-  EXPECT_DOUBLE_EQ(player.rate(), 1.2);
-  load(600, 0);
-  view.OnFootSwitchMessage(WM_DVR_BUTTON_FS_LISTEN, 1, false);
-  EXPECT_FALSE(view.playing);
-}
-
 // ------------------------------------------------------------------ failures
 
 TEST_F(Transport, ARejectedCallEndsTheOperationWhereItFailed) {

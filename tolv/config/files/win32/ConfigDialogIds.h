@@ -3,9 +3,6 @@
 #pragma once
 
 #define IDD_SETTINGS 310
-#define IDD_CHANGE_HOTKEYS 311
-#define IDD_GET_KEY_PRESSED 312
-#define IDD_KEYBOARD_SHORTCUTS 313
 #define IDD_PHILIPS_WARNING 314
 #define IDD_SAVE_CONFIGURATION_AS 315
 #define IDD_CONVERSIONS 316
@@ -54,20 +51,6 @@
 #define IDC_CONFIGURATIONS_HELP 3187
 #define IDC_WORD_CLIPBOARD 3188
 #define IDC_WORD_CLIPBOARD_HELP 3189
-
-// Change Hotkeys and Press key.
-#define IDC_HOTKEY_LIST 3200
-#define IDC_CURRENT_HOTKEY 3201
-#define IDC_CHANGE 3202
-#define IDC_DONE 3203
-#define IDC_PRESS_KEY 3204
-
-// Keyboard Shortcuts Configuration: rows 1-8 (left field, key field, "disable" box).
-#define IDC_SHORTCUT_TEXT_FIRST 3210
-#define IDC_SHORTCUT_KEY_FIRST 3220
-#define IDC_SHORTCUT_DISABLE_FIRST 3230
-#define IDC_SHORTCUTS_HELP 3240
-#define IDC_SHORTCUTS_CHANGE_HOTKEYS 3241
 
 // Philips warning.
 #define IDC_PHILIPS_DRIVERS_LINK 3250

@@ -10,10 +10,8 @@
 #include "tolv/config/files/ConfigurationFiles.h"
 #include "tolv/config/files/NamedConfigurationFile.h"
 #include "tolv/config/files/win32/ConfigDialogIds.h"
-#include "tolv/hotkeys/ChangeHotkeys.h"
 #include "tolv/hotkeys/Hotkeys.h"
 #include "tolv/hotkeys/win32/Win32KeyboardHook.h"
-#include "tolv/pedals/win32/Win32RawInput.h"
 #include "tolv/playback/win32/WindowPorts.h"
 #include "tolv/timestamps/win32/TimestampDialogs.h"
 
@@ -27,7 +25,6 @@ constexpr wchar_t kHelpWordClipboard[] = L"https://www.quenmark.com/tolv/help/wo
 constexpr wchar_t kHelpGrundig[] = L"https://www.quenmark.com/tolv/help/grundig-pedals";
 constexpr wchar_t kHelpBuyPedal[] = L"https://www.quenmark.com/tolv/foot-pedals";
 constexpr wchar_t kHelpPhilips[] = L"https://www.quenmark.com/tolv/help/philips-pedals";
-constexpr wchar_t kHelpHotkeys[] = L"https://www.quenmark.com/tolv/help/hotkeys";
 
 std::wstring ItemText(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);
@@ -57,11 +54,6 @@ LRESULT LinkColor(HDC dc, HWND control, std::initializer_list<int> links) {
   return 0;
 }
 
-GetKeyPressed::RawInputReader OrDefault(GetKeyPressed::RawInputReader reader) {
-  if (reader) return reader;
-  return [](HRAWINPUT input) { return ReadRawInput(input); };
-}
-
 }  // namespace
 
 void OpenHelpPage(HWND owner, const wchar_t* address) {
@@ -81,156 +73,6 @@ ChosenFile Win32OpenFileDialog::ChooseFile(const std::wstring& initialFolder) {
   ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
   if (GetOpenFileNameW(&ofn)) return {FileChoice::Chosen, name.data()};
   return {CommDlgExtendedError() != 0 ? FileChoice::Failed : FileChoice::Cancelled, {}};
-}
-
-// --- Press key ---
-
-GetKeyPressed::GetKeyPressed(RawInputReader reader) : CDialog(IDD_GET_KEY_PRESSED), reader_(OrDefault(std::move(reader))) {
-  messages_.on(WM_INPUT, [this](WPARAM wParam, LPARAM lParam) -> LRESULT {
-    const auto record = reader_(reinterpret_cast<HRAWINPUT>(lParam));
-    DefWindowProcW(hwnd(), WM_INPUT, wParam, lParam);
-    if (const auto key = record ? CapturedKey(*record) : std::nullopt) {
-      // A pedal's byte is taken as it is, even when a hotkey already has it.
-      code_ = *key;
-      Finish(IDOK);
-    }
-    return 0;
-  });
-}
-
-BOOL GetKeyPressed::OnInitDialog() {
-  RegisterHidDevicesForCapture(hwnd());
-  CenterOnDesktop(hwnd());
-  return TRUE;
-}
-
-INT_PTR GetKeyPressed::DoModal(HWND parent) {
-  parent_ = parent;
-  done_ = false;
-  result_ = IDCANCEL;
-  if (!Create(parent)) return -1;
-  if (parent) EnableWindow(parent, FALSE);
-  ShowWindow(hwnd(), SW_SHOW);
-  SetForegroundWindow(hwnd());
-  SetFocus(hwnd());
-  MSG msg;
-  while (!done_) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      Finish(IDCANCEL);
-      break;
-    }
-    const bool ours = hwnd() && (msg.hwnd == hwnd() || IsChild(hwnd(), msg.hwnd));
-    if (ours && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && PreTranslateKey(msg)) continue;
-    if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return result_;
-}
-
-bool GetKeyPressed::PreTranslateKey(const MSG& msg) {
-  const auto key = static_cast<uint8_t>(msg.wParam);
-  if (KeyInUse(key)) {
-    MessageBoxW(hwnd(), kKeyInUseMessage, kSettingsMessageCaption, MB_OK | MB_ICONSTOP);
-    return false;  // still the dialog's own keys: Esc cancels
-  }
-  // Esc keeps its meaning of the dialog's keyboard: it cancels.
-  if (key == VK_ESCAPE) return false;
-  code_ = key;
-  Finish(IDOK);
-  return true;
-}
-
-void GetKeyPressed::Finish(INT_PTR result) {
-  if (done_) return;
-  done_ = true;
-  result_ = result;
-  if (parent_) EnableWindow(parent_, TRUE);
-  DestroyWindow();
-  if (parent_) SetActiveWindow(parent_);
-}
-
-// --- Change Hotkeys ---
-
-CDlgChangeHotkeys::CDlgChangeHotkeys(IDataFiles& files, GetKeyPressed::RawInputReader reader)
-    : CDialog(IDD_CHANGE_HOTKEYS), files_(files), reader_(std::move(reader)) {
-  messages_.onControl(IDC_HOTKEY_LIST, CBN_SELCHANGE, [this] {
-    const std::wstring name = SelectedName();
-    if (!name.empty()) SetDlgItemTextW(hwnd(), IDC_CURRENT_HOTKEY, CurrentHotkeyLabel(name).c_str());
-  });
-  messages_.onCommand(IDC_CHANGE, [this] { Change(); });
-  messages_.onCommand(IDC_DONE, [this] { Done(); });
-}
-
-BOOL CDlgChangeHotkeys::OnInitDialog() {
-  HWND list = item(IDC_HOTKEY_LIST);
-  for (const auto& name : HotkeyListNames()) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  SendMessageW(list, CB_SETCURSEL, 0, 0);
-  SetDlgItemTextW(hwnd(), IDC_CURRENT_HOTKEY, CurrentHotkeyLabel(SelectedName()).c_str());
-  return TRUE;
-}
-
-std::wstring CDlgChangeHotkeys::SelectedName() const {
-  HWND list = item(IDC_HOTKEY_LIST);
-  const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
-  if (index == CB_ERR) return {};
-  std::wstring text(static_cast<size_t>(SendMessageW(list, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
-  text.resize(static_cast<size_t>(SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
-  return text;
-}
-
-void CDlgChangeHotkeys::Change() {
-  const std::wstring name = SelectedName();
-  if (name.empty()) return;
-  GetKeyPressed press(reader_);
-  if (press.DoModal(hwnd()) != IDOK) return;
-  SetDlgItemTextW(hwnd(), IDC_CURRENT_HOTKEY, AssignHotkey(name, press.code()).c_str());
-}
-
-void CDlgChangeHotkeys::Done() {
-  SaveMainConfiguration(files_);
-  EndDialog(IDOK);
-}
-
-// --- Keyboard Shortcuts Configuration ---
-
-CDlgKeyboardShortcuts::CDlgKeyboardShortcuts(IDataFiles& files)
-    : CDialog(IDD_KEYBOARD_SHORTCUTS), files_(files), logic_([&files] { SaveMainConfiguration(files); }) {
-  for (int row = 0; row < kShortcutRows; ++row)
-    messages_.onCommand(IDC_SHORTCUT_DISABLE_FIRST + row, [this, row] {
-      logic_.OnDisableClicked(row, IsDlgButtonChecked(hwnd(), IDC_SHORTCUT_DISABLE_FIRST + row) == BST_CHECKED);
-    });
-  messages_.onControl(IDC_SHORTCUTS_HELP, STN_CLICKED, [this] { OpenHelpPage(hwnd(), kHelpHotkeys); });
-  messages_.onCommand(IDC_SHORTCUTS_CHANGE_HOTKEYS, [this] {
-    CDlgChangeHotkeys(files_).DoModal(hwnd());
-    Fill();
-  });
-  messages_.on(WM_CTLCOLORSTATIC, [this](WPARAM wParam, LPARAM lParam) {
-    return LinkColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), {IDC_SHORTCUTS_HELP});
-  });
-}
-
-BOOL CDlgKeyboardShortcuts::OnInitDialog() {
-  Fill();
-  return TRUE;
-}
-
-void CDlgKeyboardShortcuts::Fill() {
-  const auto rows = logic_.Open();
-  for (int row = 0; row < kShortcutRows; ++row) {
-    SetDlgItemTextW(hwnd(), IDC_SHORTCUT_TEXT_FIRST + row, rows[row].left.c_str());
-    SetDlgItemTextW(hwnd(), IDC_SHORTCUT_KEY_FIRST + row, rows[row].keyName.c_str());
-    CheckDlgButton(hwnd(), IDC_SHORTCUT_DISABLE_FIRST + row, rows[row].disabled ? BST_CHECKED : BST_UNCHECKED);
-  }
-}
-
-void CDlgKeyboardShortcuts::OnOK() {
-  std::array<std::wstring, kShortcutTexts> texts;
-  for (int row = 0; row < kShortcutTexts; ++row) texts[row] = ItemText(hwnd(), IDC_SHORTCUT_TEXT_FIRST + row);
-  logic_.OnOk(texts);
-  EndDialog(IDOK);
 }
 
 // --- Warning ---
@@ -306,7 +148,7 @@ void CDlgSettings::MapMessages() {
       hotkeyDisabled[kSettingsHotkeyRows[row] - 1] = Checked(IDC_HOTKEY_DISABLE_FIRST + row);
     });
   messages_.onCommand(IDC_CHANGE_HOTKEYS, [this] {
-    CDlgChangeHotkeys(files_, links_.rawInputReader).DoModal(hwnd());
+    CDlgChangeHotkeys([this] { SaveMainConfiguration(files_); }, links_.rawInputReader).DoModal(hwnd());
     RefreshKeyFields();
   });
   messages_.onCommand(IDC_RESTORE_HOTKEYS, [this] { RestoreDefaultHotkeys(*questions_, *this); });
@@ -347,7 +189,8 @@ void CDlgSettings::MapMessages() {
     CTimestampAppearance(configuration).DoModal(hwnd());
   });
   messages_.onCommand(IDC_SHORTCUTS_MENU, [this] {
-    logic_->AfterShortcutsDialog(CDlgKeyboardShortcuts(files_).DoModal(hwnd()) == IDOK);
+    CDlgKeyboardShortcuts shortcuts([this] { SaveMainConfiguration(files_); });
+    logic_->AfterShortcutsDialog(shortcuts.DoModal(hwnd()) == IDOK);
   });
   messages_.onCommand(IDC_SAVE_AS, [this] { CDlgSaveConfigurationAs(files_, *questions_, *this).DoModal(hwnd()); });
   messages_.onCommand(IDC_OPEN_SAVED, [this] {

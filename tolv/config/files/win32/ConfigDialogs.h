@@ -1,12 +1,11 @@
 #pragma once
 // The settings dialog and the dialogs it opens, as windows over the logic of
-// the configuration files, the hotkeys, the start offset and the conversions.
+// the configuration files, the start offset and the conversions; the hotkey
+// editing windows it opens are tolv/hotkeys/win32/HotkeyDialogs.h.
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "tolv/app/win32/Wnd.h"
@@ -15,8 +14,7 @@
 #include "tolv/config/files/SettingsDialog.h"
 #include "tolv/hotkeys/MessageBoxPort.h"
 #include "tolv/hotkeys/RestoreDefaults.h"
-#include "tolv/hotkeys/ShortcutsDialog.h"
-#include "tolv/pedals/RawInput.h"
+#include "tolv/hotkeys/win32/HotkeyDialogs.h"
 
 namespace tolv {
 
@@ -34,69 +32,6 @@ class Win32OpenFileDialog : public IOpenFileDialog {
 
  private:
   HWND owner_;
-};
-
-// "Press key": one key press or one HID report gives the code. It runs its
-// own modal loop so that a key is looked at before the dialog's keyboard
-// handling (Enter, Tab and the arrows are keys like any other).
-class GetKeyPressed : public CDialog {
- public:
-  using RawInputReader = std::function<std::optional<RawInputRecord>(HRAWINPUT)>;
-  // The reader fetches the record of a WM_INPUT message (tests pass their own).
-  explicit GetKeyPressed(RawInputReader reader = {});
-  // IDOK with code(), or IDCANCEL.
-  INT_PTR DoModal(HWND parent);
-  uint8_t code() const { return code_; }
-
- protected:
-  BOOL OnInitDialog() override;
-  void OnOK() override { Finish(IDOK); }
-  void OnCancel() override { Finish(IDCANCEL); }
-
- private:
-  // True when the key ended the dialog.
-  bool PreTranslateKey(const MSG& msg);
-  void Finish(INT_PTR result);
-
-  RawInputReader reader_;
-  HWND parent_ = nullptr;
-  uint8_t code_ = 0;
-  INT_PTR result_ = IDCANCEL;
-  bool done_ = false;
-};
-
-// "Change Hotkeys".
-class CDlgChangeHotkeys : public CDialog {
- public:
-  CDlgChangeHotkeys(IDataFiles& files, GetKeyPressed::RawInputReader reader = {});
-
- protected:
-  BOOL OnInitDialog() override;
-  void OnOK() override {}  // Enter presses the default button "Change"
-  void OnCancel() override { Done(); }
-
- private:
-  std::wstring SelectedName() const;
-  void Change();
-  void Done();
-
-  IDataFiles& files_;
-  GetKeyPressed::RawInputReader reader_;
-};
-
-// "Keyboard Shortcuts Configuration".
-class CDlgKeyboardShortcuts : public CDialog {
- public:
-  explicit CDlgKeyboardShortcuts(IDataFiles& files);
-
- protected:
-  BOOL OnInitDialog() override;
-  void OnOK() override;
-
- private:
-  void Fill();
-  IDataFiles& files_;
-  CShortcutsDialogLogic logic_;
 };
 
 // "Warning" before the maker's pedal components are switched on.

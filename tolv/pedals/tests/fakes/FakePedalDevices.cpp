@@ -241,12 +241,7 @@ void RecordingTransport::SetHeld(TransportButton button, bool pressed) {
   calls_.push_back(std::string(pressed ? "hold " : "release ") + ButtonName(button));
 }
 void RecordingTransport::PlayToggle() { Lock l(m_); calls_.push_back("toggle"); }
-void RecordingTransport::FootSwitchMessage(unsigned message, unsigned wParam, bool accepted) {
-  char text[48];
-  std::snprintf(text, sizeof text, "fs 0x%X %u %s", message, wParam, accepted ? "accepted" : "ignored");
-  Lock l(m_);
-  calls_.push_back(text);
-}
+void RecordingTransport::ApplySpeedAndVolume() { Lock l(m_); calls_.push_back("speed and volume"); }
 std::vector<std::string> RecordingTransport::calls() const { Lock l(m_); return calls_; }
 void RecordingTransport::clear() { Lock l(m_); calls_.clear(); }
 

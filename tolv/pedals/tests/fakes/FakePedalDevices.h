@@ -132,12 +132,12 @@ class LockedMessageBoxes : public IMessageBoxes {
   std::vector<std::wstring> texts_;
 };
 
-// Transport calls as text: "hold REW", "release FF", "toggle", "fs 0x608 1 accepted".
+// Transport calls as text: "hold REW", "release FF", "toggle", "speed and volume".
 class RecordingTransport : public IPedalTransport {
  public:
   void SetHeld(TransportButton button, bool pressed) override;
   void PlayToggle() override;
-  void FootSwitchMessage(unsigned message, unsigned wParam, bool accepted) override;
+  void ApplySpeedAndVolume() override;
   std::vector<std::string> calls() const;
   void clear();
 

@@ -67,10 +67,11 @@ TEST_F(FootSwitchWindow, ArrivalOpensAndButtonsReachTheTransport) {
   routed = &footSwitch;
 
   PostMessageW(window, FootSwitchDeviceChangeMessage(), FootSwitchArrived, 21);
-  ASSERT_TRUE(pumpUntil([&] { return transport.count() >= 6; }));
+  ASSERT_TRUE(pumpUntil([&] { return transport.count() >= 10; }));
   EXPECT_EQ(footSwitch.footSwitchId, 21u);
-  EXPECT_THAT(transport.calls(), ElementsAre("fs 0x608 1 accepted", "fs 0x608 0 accepted", "fs 0x609 1 accepted",
-                                             "fs 0x609 0 accepted", "fs 0x60A 1 accepted", "fs 0x60A 0 accepted"));
+  EXPECT_THAT(transport.calls(),
+              ElementsAre("hold REW", "speed and volume", "release REW", "speed and volume", "toggle", "toggle",
+                          "hold FF", "speed and volume", "release FF", "speed and volume"));
 
   // The double refuses identity 13.
   PostMessageW(window, FootSwitchDeviceChangeMessage(), FootSwitchRemoved, 21);

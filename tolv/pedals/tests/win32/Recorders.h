@@ -19,11 +19,7 @@ class Transport : public IPedalTransport {
     add(std::string(pressed ? "hold " : "release ") + name);
   }
   void PlayToggle() override { add("toggle"); }
-  void FootSwitchMessage(unsigned message, unsigned wParam, bool accepted) override {
-    char text[48];
-    std::snprintf(text, sizeof text, "fs 0x%X %u %s", message, wParam, accepted ? "accepted" : "ignored");
-    add(text);
-  }
+  void ApplySpeedAndVolume() override { add("speed and volume"); }
   std::vector<std::string> calls() {
     std::lock_guard<std::mutex> l(m_);
     return calls_;
